@@ -1,0 +1,126 @@
+// vgPrint's UTF-8 console lines and the fatal-error path: "Tarvik Runtime Error : " lines,
+// the debugger handshake on stderr/stdin, and the signal handler installed at start-up.
+#include "runtime/console.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/object.h"
+
+namespace {
+std::string& line_buffer() {
+  static std::string buffer;
+  return buffer;
+}
+
+// Recorded for the debugger's sake; nothing in this program consults it.
+struct Stepping {
+  bool on = false;
+  char command = 0;
+} stepping;
+
+const char* debug_info = "";
+const char* stack_trace = "";
+}  // namespace
+
+void vgEncodeUtf8(const String& s, std::string& out) {
+  const Char* p = s.Data();
+  for (int i = 0, n = s.Length(); i < n; ++i) {
+    unsigned c = p[i];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xc0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3f));
+    } else {
+      out += static_cast<char>(0xe0 | c >> 12);
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+      out += static_cast<char>(0x80 | (c & 0x3f));
+    }
+  }
+}
+
+// fputs stops at the first NUL, so a character 0 ends the written text, as it always has.
+void vgPrint(const String& s) {
+  std::string& buf = line_buffer();
+  buf.clear();
+  vgEncodeUtf8(s, buf);
+  buf += '\n';
+  std::fputs(buf.c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void vgDebugLog(const String& s) { vgPrint(s); }
+
+void vgError(const String& message) {
+  if (message.IsEmpty()) std::exit(0);
+  dbg_error(message.ToNarrow().c_str());
+}
+
+void vgDebugStop() { dbg_stop(); }
+
+void dbg_error(const char* text) {
+  for (;;) {
+    vgPrint(String("Tarvik Runtime Error : ") + String(text));
+    vgPrint(String(stack_trace));
+    dbg_stop();
+  }
+}
+
+void dbg_stop() {
+  std::fprintf(stderr, "{{~~%s~~}}\n%s\n", debug_info, stack_trace);
+  std::fflush(stderr);
+  for (;;) {
+    char line[256];
+    if (!std::fgets(line, sizeof line, stdin)) std::exit(-1);
+    char* eol = std::strchr(line, '\n');
+    if (!eol) std::exit(-1);
+    *eol = 0;
+    switch (line[0]) {
+      case '?':
+        continue;
+      case '@': {
+        void* p = nullptr;
+        if (std::sscanf(line + 1, "%p", &p) == 1 && p) {
+          std::fprintf(stderr, "%s\n", static_cast<Object*>(p)->debug().ToUtf8().c_str());
+        } else {
+          std::fprintf(stderr, "\n");
+        }
+        continue;
+      }
+      case 'r':
+        stepping = Stepping();
+        return;
+      case 's':
+      case 'e':
+      case 'l':
+        stepping.on = line[0] != 'l';
+        stepping.command = line[0];
+        return;
+      case 'q':
+        std::exit(0);
+      default:
+        std::printf("????? %s ?????", line);
+        std::fflush(stdout);
+        std::exit(-1);
+    }
+  }
+}
+
+void sighandler(int sig) {
+  const char* text = "Unknown signal";
+  switch (sig) {
+    case SIGFPE:
+      text = "Floating point exception";
+      break;
+    case SIGSEGV:
+      text = "Memory access violation";
+      break;
+    case SIGILL:
+      text = "Illegal instruction";
+      break;
+  }
+  dbg_error(text);
+}

@@ -1,0 +1,169 @@
+// The collector's lists, counters, block cache, allocation, marking steps and sweep.
+// Called by gc_object's operator new/delete, by mark() overrides and by the host's
+// once-per-entry-point collector step.
+#include "runtime/gc.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "runtime/console.h"
+
+int gc_markbit = 0;
+int gc_new_bytes = 0;
+int gc_alloced_bytes = 0;
+int gc_max_alloced_bytes = 0;
+int gc_marked_bytes = 0;
+int gc_free_bytes = 0;
+
+// Zero-initialised before any constructor runs; gc_init links them to themselves, and the
+// first allocation does so too if something allocates during static initialisation.
+gc_object gc_unmarked_list;
+gc_object gc_queued_list;
+gc_object gc_marked_list;
+gc_object gc_free_list;
+
+namespace {
+gc_object* gc_cache[gc_cache_slots];
+
+struct Root {
+  gc_object* const* object;
+  gc_interface* const* interface;
+};
+std::vector<Root>& roots() {
+  static std::vector<Root> list;
+  return list;
+}
+
+void make_empty(gc_object& list) {
+  list.succ = list.pred = &list;
+  list.flags = 3;
+}
+
+void append_list(gc_object& from, gc_object& to) {
+  if (from.succ == &from) return;
+  from.succ->pred = to.pred;
+  to.pred->succ = from.succ;
+  from.pred->succ = &to;
+  to.pred = from.pred;
+  make_empty(from);
+}
+
+void mark_queued() {
+  gc_object* p = gc_queued_list.succ;
+  gc_move_to_tail(p, gc_marked_list);
+  gc_marked_bytes += p->gc_size();
+  p->mark();
+}
+}  // namespace
+
+void gc_init() {
+  make_empty(gc_unmarked_list);
+  make_empty(gc_queued_list);
+  make_empty(gc_marked_list);
+  make_empty(gc_free_list);
+}
+
+void* gc_object_alloc(int size) {
+  if (!gc_unmarked_list.succ) gc_init();
+  size = (size + 7) & ~7;
+  gc_new_bytes += size;
+
+  // Destroy a request's worth of old garbage, so destructors are spread over allocations.
+  int target = gc_free_bytes - size;
+  if (target < 0) target = 0;
+  while (gc_free_bytes > target) {
+    gc_object* p = gc_free_list.succ;
+    if (p == &gc_free_list) {
+      gc_free_bytes = 0;
+      break;
+    }
+    p->pred->succ = p->succ;
+    p->succ->pred = p->pred;
+    delete p;
+  }
+
+  gc_object* p;
+  if (size < gc_cache_limit && gc_cache[size >> 3]) {
+    p = gc_cache[size >> 3];
+    gc_cache[size >> 3] = p->succ;
+  } else {
+    p = static_cast<gc_object*>(std::malloc(size));
+    if (!p) vgError("Out of memory");
+  }
+  p->flags = gc_markbit | size;
+  p->pred = gc_unmarked_list.pred;
+  p->succ = &gc_unmarked_list;
+  gc_unmarked_list.pred->succ = p;
+  gc_unmarked_list.pred = p;
+
+  gc_alloced_bytes += size;
+  if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
+  return p;
+}
+
+void* gc_object::operator new(size_t size) { return gc_object_alloc(static_cast<int>(size)); }
+
+// Reached only from the deleting destructor, after the object's own destructor has run, so
+// the size must be read before the block is reused: the destructor leaves flags alone.
+void gc_object::operator delete(void* block) {
+  gc_object* p = static_cast<gc_object*>(block);
+  int size = p->gc_size();
+  gc_free_bytes -= size;
+  if (size < gc_cache_limit) {
+    p->succ = gc_cache[size >> 3];
+    gc_cache[size >> 3] = p;
+  } else {
+    std::free(p);
+  }
+}
+
+void gc_mark_now(gc_object* p) {
+  if (p && (p->flags & 3) == gc_markbit) {
+    p->flags ^= 1;
+    gc_marked_bytes += p->gc_size();
+    gc_move_to_tail(p, gc_marked_list);
+    p->mark();
+  }
+}
+
+void gc_add_root(gc_object* const* slot) { roots().push_back({slot, nullptr}); }
+void gc_add_interface_root(gc_interface* const* slot) { roots().push_back({nullptr, slot}); }
+void gc_clear_roots() { roots().clear(); }
+
+void gc_mark() {
+  for (const Root& r : roots()) {
+    if (r.object) {
+      gc_queue(*r.object);
+    } else {
+      gc_queue(dynamic_cast<gc_object*>(*r.interface));
+    }
+  }
+}
+
+int gc_step_target(int new_bytes, int alloced_bytes) {
+  return new_bytes + static_cast<int>(static_cast<int64_t>(alloced_bytes - new_bytes) *
+                                      new_bytes / gc_step_bytes);
+}
+
+void gc_collect() {
+  if (!gc_unmarked_list.succ) gc_init();
+  if (gc_new_bytes <= gc_step_bytes) {
+    int target = gc_step_target(gc_new_bytes, gc_alloced_bytes);
+    while (gc_marked_bytes < target && gc_queued_list.succ != &gc_queued_list) mark_queued();
+    return;
+  }
+
+  while (gc_queued_list.succ != &gc_queued_list) mark_queued();
+
+  int garbage = gc_alloced_bytes - gc_marked_bytes;
+  if (garbage) {
+    gc_free_bytes += garbage;
+    append_list(gc_unmarked_list, gc_free_list);
+  }
+  append_list(gc_marked_list, gc_unmarked_list);
+  gc_alloced_bytes = gc_marked_bytes;
+  gc_marked_bytes = 0;
+  gc_markbit ^= 1;
+  gc_mark();
+  gc_new_bytes = 0;
+}
