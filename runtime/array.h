@@ -2,12 +2,26 @@
 // New elements are zero (or empty strings); arrays of references mark their elements at once.
 // Used for every fixed pool and table in the framework and the game.
 #pragma once
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <type_traits>
 
 #include "runtime/gc.h"
 #include "runtime/string.h"
+
+[[noreturn]] void dbg_error(const char* text);
+
+// Element routines of string arrays: n empty strings, n shared copies, n releases.
+inline void t_create(int n, String* p) {
+  for (int i = 0; i < n; ++i) new (p + i) String();
+}
+inline void t_create(int n, String* p, const String* source) {
+  for (int i = 0; i < n; ++i) new (p + i) String(source[i]);
+}
+inline void t_destroy(int n, String* p) {
+  for (int i = 0; i < n; ++i) p[i].~String();
+}
 
 template <class T>
 class Array {
@@ -19,15 +33,13 @@ class Array {
     constexpr Rep() : gc_object(static_tag{}), length(0) {}
     explicit Rep(int n) : length(n) {
       if constexpr (std::is_same_v<T, String>) {
-        for (int i = 0; i < n; ++i) new (data() + i) String();
+        t_create(n, data());
       } else {
         std::memset(static_cast<void*>(data()), 0, sizeof(T) * n);
       }
     }
     ~Rep() override {
-      if constexpr (std::is_same_v<T, String>) {
-        for (int i = 0; i < length; ++i) data()[i].~String();
-      }
+      if constexpr (std::is_same_v<T, String>) t_destroy(length, data());
     }
     void mark() override {
       if constexpr (std::is_pointer_v<T>) {
@@ -39,7 +51,12 @@ class Array {
     static constexpr int header_size() {
       return static_cast<int>((sizeof(Rep) + alignof(T) - 1) / alignof(T) * alignof(T));
     }
+    // A length whose block would not fit the collector's 32-bit sizes is out of memory,
+    // not a short block.
     static Rep* create(int n) {
+      if (n > (INT32_MAX - 8 - header_size()) / static_cast<int>(sizeof(T))) {
+        dbg_error("Out of memory");
+      }
       void* block = gc_object_alloc(header_size() + static_cast<int>(sizeof(T)) * n);
       return new (block) Rep(n);
     }
@@ -96,4 +113,10 @@ inline void gc_assign(Array<T>& field, const Array<T>& value) {
 template <class T>
 inline void gc_mark_q(const Array<T>& a) {
   gc_queue(a.GetRep());
+}
+
+// A module global array as a root slot (its representation pointer).
+template <class T>
+void gc_root(const Array<T>& global) {
+  gc_root(const_cast<Array<T>&>(global).RepSlot());
 }

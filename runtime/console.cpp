@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "runtime/object.h"
 
@@ -61,10 +62,39 @@ void vgError(const String& message) {
 
 void vgDebugStop() { dbg_stop(); }
 
+// vgPrint of narrow text without touching the heap: this is the path of "Out of memory" and
+// of signals raised inside malloc. Bytes widen as signed values, exactly as String(text)
+// would, and then encode as vgPrint encodes them.
+static void print_narrow(const char* prefix, const char* text) {
+  char out[256];
+  size_t n = 0;
+  for (const char* part : {prefix, text}) {
+    for (const char* p = part; *p; ++p) {
+      if (n > sizeof out - 4) {
+        out[n] = 0;
+        std::fputs(out, stdout);
+        n = 0;
+      }
+      unsigned c = static_cast<Char>(static_cast<short>(static_cast<signed char>(*p)));
+      if (c < 0x80) {
+        out[n++] = static_cast<char>(c);
+      } else {
+        out[n++] = static_cast<char>(0xe0 | c >> 12);
+        out[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+        out[n++] = static_cast<char>(0x80 | (c & 0x3f));
+      }
+    }
+  }
+  out[n++] = '\n';
+  out[n] = 0;
+  std::fputs(out, stdout);
+  std::fflush(stdout);
+}
+
 void dbg_error(const char* text) {
   for (;;) {
-    vgPrint(String("Tarvik Runtime Error : ") + String(text));
-    vgPrint(String(stack_trace));
+    print_narrow("Tarvik Runtime Error : ", text);
+    print_narrow(stack_trace, "");
     dbg_stop();
   }
 }

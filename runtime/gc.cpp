@@ -22,12 +22,14 @@ gc_object gc_queued_list;
 gc_object gc_marked_list;
 gc_object gc_free_list;
 
+gc_fresh_block gc_fresh;
+
 namespace {
 gc_object* gc_cache[gc_cache_slots];
 
 struct Root {
-  gc_object* const* object;
-  gc_interface* const* interface;
+  const void* slot;
+  gc_root_loader load;
 };
 std::vector<Root>& roots() {
   static std::vector<Root> list;
@@ -88,13 +90,15 @@ void* gc_object_alloc(int size) {
     gc_cache[size >> 3] = p->succ;
   } else {
     p = static_cast<gc_object*>(std::malloc(size));
-    if (!p) vgError("Out of memory");
+    // The fatal path itself allocates nothing, so it still works when the heap is exhausted.
+    if (!p) dbg_error("Out of memory");
   }
   p->flags = gc_markbit | size;
   p->pred = gc_unmarked_list.pred;
   p->succ = &gc_unmarked_list;
   gc_unmarked_list.pred->succ = p;
   gc_unmarked_list.pred = p;
+  gc_fresh = {p, p->pred, p->flags};
 
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
@@ -126,18 +130,13 @@ void gc_mark_now(gc_object* p) {
   }
 }
 
-void gc_add_root(gc_object* const* slot) { roots().push_back({slot, nullptr}); }
-void gc_add_interface_root(gc_interface* const* slot) { roots().push_back({nullptr, slot}); }
+void gc_add_root_slot(const void* slot, gc_root_loader load) { roots().push_back({slot, load}); }
+void gc_add_root(gc_object* const* slot) { gc_root(*slot); }
+void gc_add_interface_root(gc_interface* const* slot) { gc_root(*slot); }
 void gc_clear_roots() { roots().clear(); }
 
 void gc_mark() {
-  for (const Root& r : roots()) {
-    if (r.object) {
-      gc_queue(*r.object);
-    } else {
-      gc_queue(dynamic_cast<gc_object*>(*r.interface));
-    }
-  }
+  for (const Root& r : roots()) gc_queue(r.load(r.slot));
 }
 
 int gc_step_target(int new_bytes, int alloced_bytes) {

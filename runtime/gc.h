@@ -7,6 +7,7 @@
 #include <type_traits>
 
 struct gc_object;
+struct gc_interface;
 
 // Colour of "unmarked" in this cycle; flips at every sweep so survivors need no reset pass.
 extern int gc_markbit;
@@ -24,6 +25,16 @@ extern gc_object gc_free_list;
 
 enum { gc_cache_slots = 8, gc_cache_limit = 64, gc_step_bytes = 8388608 };
 
+// The header gc_object_alloc wrote into the block it handed out last. `new T()` of a class
+// whose constructor is not user-provided zero-fills the whole block before any constructor
+// runs, which would wipe the header; gc_object's constructor puts it back from here.
+struct gc_fresh_block {
+  gc_object* block;
+  gc_object* pred;
+  int flags;
+};
+extern gc_fresh_block gc_fresh;
+
 // The header of every collected object: vtable, succ, pred and a flags word holding the size
 // (a multiple of 8) above the colour in the low two bits. Colour 3 marks static objects.
 struct gc_object {
@@ -31,9 +42,18 @@ struct gc_object {
   gc_object* pred;
   int flags;
 
-  // Leaves succ, pred and flags as gc_object_alloc set them before the constructor ran
-  // (the build turns off GCC's lifetime-DSE so those stores stay visible).
-  gc_object() {}
+  // Keeps the header gc_object_alloc wrote before the constructor ran (the build turns off
+  // GCC's lifetime-DSE so those stores stay visible). Nothing can allocate between the
+  // allocation and this constructor when the block was zero-filled, so the last block
+  // handed out is this one and is still the tail of the unmarked list.
+  gc_object() {
+    if (gc_fresh.block == this) {
+      succ = &gc_unmarked_list;
+      pred = gc_fresh.pred;
+      flags = gc_fresh.flags;
+      gc_fresh.block = nullptr;
+    }
+  }
   // Statics that must never be collected: colour 3, size 0, on no list.
   struct static_tag {};
   constexpr explicit gc_object(static_tag) : succ(nullptr), pred(nullptr), flags(3) {}
@@ -73,15 +93,6 @@ void gc_collect();
 // The step's marking target for the given counters, exposed for its arithmetic's sake.
 int gc_step_target(int new_bytes, int alloced_bytes);
 
-// Roots are module globals; the layers that own them register the slots, in the order the
-// collector must queue them.
-void gc_add_root(gc_object* const* slot);
-void gc_add_interface_root(gc_interface* const* slot);
-template <class T>
-void gc_root(T* const& global) {
-  gc_add_root(reinterpret_cast<gc_object* const*>(&global));
-}
-void gc_clear_roots();
 
 // Unlink p from whatever list it is on and append it at the tail of list.
 inline void gc_move_to_tail(gc_object* p, gc_object& list) {
@@ -125,3 +136,20 @@ template <class T>
 inline void gc_assign(T*& field, std::nullptr_t) {
   field = nullptr;
 }
+
+// Roots are module globals; the layers that own them register the slots, in the order the
+// collector must queue them. Each slot is read through a loader for its own type, so class
+// references convert statically and interface references through a dynamic cast.
+typedef gc_object* (*gc_root_loader)(const void* slot);
+void gc_add_root_slot(const void* slot, gc_root_loader load);
+void gc_add_root(gc_object* const* slot);
+void gc_add_interface_root(gc_interface* const* slot);
+template <class T>
+gc_object* gc_load_root(const void* slot) {
+  return gc_as_object(*static_cast<T* const*>(slot));
+}
+template <class T>
+void gc_root(T* const& global) {
+  gc_add_root_slot(&global, &gc_load_root<T>);
+}
+void gc_clear_roots();

@@ -3,6 +3,7 @@
 #include "runtime/string.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,9 +12,14 @@
 
 String::Rep String::nullRep = {0, 0, {0}};
 
+// Lengths come from sums and products of other lengths; one that overflowed arrives here
+// negative and must not turn into a short block.
 String::Rep* String::Rep::alloc(int length) {
-  Rep* rep = static_cast<Rep*>(std::malloc(sizeof(int) * 2 + sizeof(Char) * (length + 1)));
-  if (!rep) vgError("Out of memory");
+  if (length < 0) dbg_error("Out of memory");
+  Rep* rep = static_cast<Rep*>(
+      std::malloc(sizeof(int) * 2 + sizeof(Char) * (static_cast<size_t>(length) + 1)));
+  // The fatal path allocates nothing, so it still works when the heap is exhausted.
+  if (!rep) dbg_error("Out of memory");
   rep->refs = 1;
   rep->length = length;
   return rep;
@@ -76,7 +82,8 @@ String& String::operator=(String&& s) noexcept {
 String String::operator+(const String& s) const {
   if (!rep_->length) return s;
   if (!s.rep_->length) return *this;
-  Rep* rep = Rep::alloc(rep_->length + s.rep_->length);
+  int64_t total = static_cast<int64_t>(rep_->length) + s.rep_->length;
+  Rep* rep = Rep::alloc(total > INT32_MAX ? -1 : static_cast<int>(total));
   std::memcpy(rep->data, rep_->data, rep_->length * sizeof(Char));
   std::memcpy(rep->data + rep_->length, s.rep_->data, s.rep_->length * sizeof(Char));
   return String(rep);
@@ -214,9 +221,10 @@ String String::Replace(const String& find, const String& repl) const {
   int k = 0;
   for (int q = Find(find); q != -1; q = Find(find, q + m)) ++k;
   if (!k) return *this;
-  int n = rep_->length - k * m + k * repl.Length();
-  if (n <= 0) return String();
-  Rep* rep = Rep::alloc(n);
+  int64_t total = rep_->length - static_cast<int64_t>(k) * m +
+                  static_cast<int64_t>(k) * repl.Length();
+  if (total <= 0) return String();
+  Rep* rep = Rep::alloc(total > INT32_MAX ? -1 : static_cast<int>(total));
   Char* dst = rep->data;
   int start = 0;
   for (int q = Find(find); q != -1; q = Find(find, q + m)) {
@@ -266,6 +274,14 @@ std::string String::ToNarrow() const {
   for (int i = 0; i < rep_->length; ++i) out[i] = static_cast<char>(rep_->data[i] & 0xff);
   return out;
 }
+
+void* String::AllocBlock(size_t bytes) {
+  void* block = std::malloc(bytes);
+  if (!block) dbg_error("Out of memory");
+  return block;
+}
+
+void String::FreeBlock(void* block) { std::free(block); }
 
 String String::FromChar(int ch) {
   Char c = static_cast<Char>(ch);

@@ -1,6 +1,7 @@
 // String: immutable UTF-16 text shared through a reference-counted representation on the
 // general heap. Every layer passes text as String; the empty string never allocates.
 #pragma once
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -47,7 +48,7 @@ class String {
     Block* block_;
   };
 
-  String() : rep_(&nullRep) {}
+  constexpr String() : rep_(&nullRep) {}
   String(const String& s) : rep_(s.rep_) { rep_->retain(); }
   String(String&& s) noexcept : rep_(s.rep_) { s.rep_ = &nullRep; }
   String(const Char* data, int length);
@@ -109,6 +110,10 @@ class String {
   static String LastLoadError();
 
  private:
+  // CString's blocks: the general heap, with the fatal "Out of memory" path on failure.
+  static void* AllocBlock(size_t bytes);
+  static void FreeBlock(void* block);
+
   Rep* rep_;
 };
 
@@ -117,7 +122,7 @@ inline String operator+(const char* a, const String& b) { return String(a) + b; 
 template <class C>
 String::CString<C>::CString(const String& s) {
   int n = s.Length();
-  block_ = static_cast<Block*>(::operator new(sizeof(Block) + n * sizeof(C)));
+  block_ = static_cast<Block*>(AllocBlock(sizeof(Block) + static_cast<size_t>(n) * sizeof(C)));
   block_->count = 1;
   for (int i = 0; i < n; ++i) block_->text[i] = static_cast<C>(s[i]);
   block_->text[n] = 0;
@@ -126,12 +131,12 @@ String::CString<C>::CString(const String& s) {
 template <class C>
 typename String::CString<C>& String::CString<C>::operator=(const CString& o) {
   ++o.block_->count;
-  if (--block_->count == 0) ::operator delete(block_);
+  if (--block_->count == 0) FreeBlock(block_);
   block_ = o.block_;
   return *this;
 }
 
 template <class C>
 String::CString<C>::~CString() {
-  if (--block_->count == 0) ::operator delete(block_);
+  if (--block_->count == 0) FreeBlock(block_);
 }
