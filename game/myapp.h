@@ -1,0 +1,275 @@
+// c_MyApp, the one application object of Vantorell: every screen of the game is a method of
+// this class and nearly all game state lives in its fields. The framework calls the p_On*
+// overrides; start-up (game/main.cpp) creates it. The methods are spread over the game/ files
+// named in the comments below; each file's owner may add its own helper declarations there.
+#pragma once
+#include "framework/app.h"
+#include "framework/random.h"  // vg_random_Seed, vg_random_Rnd/Rnd2/Rnd3: the one generator
+#include "runtime/array.h"
+#include "runtime/string.h"
+
+class c_Image;
+class c_Sound;
+class c_ZqPlayer;
+
+// The "no value" marker: an unset drawing-setter argument, an up touch point, and the kind of
+// a rectangle record in the draw list (an oval record is kNoValue + 1).
+constexpr float kNoValue = -3717.0f;
+
+// Draw list geometry: 15 floats a record, 2500 records of room, of which 2499 are ever used
+// (an append is refused once the count passes 37484).
+constexpr int kDrawRecord = 15;
+constexpr int kDrawListFloats = 37500;
+constexpr int kDrawListLimit = 37484;
+
+class c_MyApp : public c_App {
+ public:
+  // ---- Shared state (start values are those after p_OnCreate; the constructor zeroes all
+  // ---- scalars and allocates the arrays with the lengths given).
+  int m_Fullscreen = 0;       // 1 while full screen
+  int m_PointerMode = 0;      // 1 once the start gate has been clicked
+  int m_Screen = 0;           // 1 menu, 2 enter menu, 4 quit prompt, 5 start gate, 10 game, 11 load game
+  int m_DevW = 0, m_DevH = 0; // device size last seen by the render step
+  c_ZqPlayer* m_Music = nullptr;
+  float m_TiltX0 = 0, m_TiltY0 = 0;
+  Array<c_Image*> m_Images;   // 100 image slots
+  Array<int> m_ImageInfo;     // 300: width, height, frames per slot (advance, line height, 128 for fonts)
+  int m_Loading = 0;          // loader stage, 0 when not loading
+  int m_TuneChoice = 0;       // 2 after OnCreate; game mode / sequencer tune 1..3
+  int m_MenuSlide = 0;        // -32
+  int m_Paused = 0;
+  int m_PauseStage = 0;       // -1
+  int m_PauseSlide = 0;       // -64
+  int m_i = 0;                // scratch index; every user sets it first
+  Array<int> m_BadgePopupId;     // 15
+  Array<int> m_BadgePopupTimer;  // 15
+  Array<bool> m_BadgeFlags;      // 256
+  Array<int> m_PadKeys;          // 20; entry 19 is the back key
+  Array<int> m_Settings;         // 25; entry 5 = 1 (sound mode)
+  Array<int> m_HighScores;       // 50
+  Array<int> m_ChanMap;          // 33; entry i = i
+  int m_RenderFps = 0;
+  float m_ScaleX = 0, m_ScaleY = 0;
+
+  // Draw list (game/drawlist.cpp).
+  int m_DrawCount = 0;           // floats used, a multiple of 15
+  Array<float> m_DrawList;       // 37500
+  float m_DrawSizeX = 0, m_DrawSizeY = 0;
+  float m_DrawRot = 0;           // stored negated (see p_SetRot)
+  float m_DrawR = 0, m_DrawG = 0, m_DrawB = 0;
+  float m_DrawAlpha = 0;
+  int m_DrawMode = 0;
+  float m_ClsR = 0, m_ClsG = 0, m_ClsB = 0, m_ClsAlpha = 0;
+  float m_ClipX = 0, m_ClipY = 0, m_ClipW = 0, m_ClipH = 0;  // kept for the screens; not applied
+  int m_CurFont = 0;
+  float m_ImageScale = 0;        // 1, 0.5 or 0.25
+  int m_ImgLevel = 0;            // 1, 2 or 4
+  int m_ScaleMode = 0;           // 1 fitted by width, 2 by height
+  int m_Landscape = 0;
+  int m_RenderLastMillis = 0, m_RenderFpsNow = 0;
+
+  int m_HideHud = 0;
+  int m_MusicOn = 0;
+  int m_LastMillis = 0, m_FpsNow = 0, m_Fps = 0;
+  int m_MouseX = 0, m_MouseY = 0, m_PrevMouseX = 0, m_PrevMouseY = 0;
+  int m_PrevPointerDown = 0, m_PointerDown = 0, m_MouseHit = 0;
+  Array<int> m_TouchDown;        // 10
+  Array<int> m_TouchX;           // 10; -3717 while up
+  Array<int> m_TouchY;           // 10; -3717 while up
+  int m_BackLatch = 0, m_KeyLatch = 0;
+  int m_CreditsOpen = 0, m_OptionsOpen = 0, m_BadgesOpen = 0;
+  Array<c_Sound*> m_Sounds;      // 100
+
+  // Controls (game/controls.cpp).
+  float m_AnalogX = 0, m_AnalogY = 0;
+  float m_RampX = 0, m_RampY = 0;
+  int m_StickAnchorX = 0, m_StickAnchorY = 0;  // x = -1: no anchor
+  int m_PadX = 0, m_PadY = 0;
+  float m_PadScale = 0;
+  int m_PinchOn = 0, m_PinchPrev = 0;
+  int m_ButtonHit = 0;
+  float m_TiltShowX = 0, m_TiltShowY = 0;
+
+  // Loader and sound (game/loader.cpp).
+  int m_SfxChan = 0;             // round-robin position 0..23
+  int m_JinglePlayed = 0;
+  int m_SpinAngle = 0, m_SpinSize = 0;
+
+  // Gameplay (game/gameplay.cpp).
+  Array<float> m_Actors;         // 512
+  Array<float> m_Bullets;        // 250: 25 records of 10
+  Array<float> m_Objects;        // 5100: records 0..500 used
+  int m_Phase = 0, m_PhaseTimer = 0;
+  int m_Score = 0, m_ShownScore = 0, m_Bonus = 0, m_Coins = 0;
+  int m_GameOver = 0;
+  int m_CredAt = 0, m_CredStep = 0;
+  int m_BarW = 0;
+  int m_HitW = 0;
+  float m_ViewX = 0, m_ViewY = 0, m_ViewTargetX = 0, m_ViewTargetY = 0;
+
+  // Effects (game/effects.cpp).
+  Array<float> m_Particles;      // 5100
+  int m_ParticleMax = 0;         // 250 from construction
+  Array<float> m_Stars;          // 5100
+  int m_StarCount = 0;           // 100 from construction
+
+  // Title menu (game/menu.cpp).
+  int m_NewRank = 0;
+  float m_PanelW = 0;
+  int m_ScoreLines = 0;
+  int m_MenuItem = 0;
+  int m_ItemLock = 0;
+  float m_Scroll = 0, m_ScrollTarget = 0, m_Fling = 0, m_DragSpeed = 0;
+  float m_GearAngle = 0;
+  int m_MenuVertical = 0;
+
+  // Pause menu and options (game/pause.cpp).
+  int m_PauseChoice = 0;
+  int m_OptionsCursor = 0, m_OptionsRows = 0;
+  int m_OptionsKeyLatch = 0, m_OptionsTouchLatch = 0;
+
+  // Game over, badges and credits (game/results.cpp).
+  int m_GameOverTimer = 0;
+  float m_BadgeScroll = 0, m_BadgeScrollTarget = 0;
+  float m_CreditScroll = 0;
+  int m_CreditFirst = 0;
+
+  int m_CreditsFade = 0, m_OptionsFade = 0;  // 0..30
+
+  // ---- game/app.cpp: construction, creation, the per-update dispatcher, suspend/resume.
+  c_MyApp();
+  c_MyApp* m_new();
+  int p_OnCreate() override;
+  int p_OnUpdate() override;
+  int p_OnSuspend() override;
+  int p_OnResume() override;
+  void mark() override;
+  // Update steps 9 and 10: mouse and touch positions in virtual pixels.
+  void p_TrackPointer();
+  // Update step 11: the back-key and key latches.
+  void p_UpdateLatches();
+  // Update step 12: the screen state machine and the overlay boxes.
+  void p_DispatchScreen();
+  // Suspend/resume step: in a game the game comes back paused half way down.
+  void p_PauseForSuspend();
+
+  // ---- game/drawlist.cpp: recording the picture and replaying it fitted to the window.
+  int p_OnRender() override;
+  int p_CLS2D(float r, float g, float b, float a);
+  int p_ResetDraw();
+  int p_SetSize(float sx, float sy = kNoValue);
+  int p_SetCol(float r, float g, float b, float a = kNoValue);
+  int p_SetRot(float angle);
+  int p_Alpha(float a);
+  int p_DrawImg(int slot, float x, float y, float frame);
+  int p_Rect(float x, float y, float w, float h);
+  int p_Oval(float x, float y, float rx, float ry);
+  int p_Text(float x, float y, String text, float alignX = 0, float alignY = 0);
+  String p_rstr(int value, int width, String pad);
+  // The next free record, or null when the list is full (the record is then dropped).
+  float* p_NewRecord();
+  // Render steps 4 and 5: resize detection and the fit of the design screen.
+  void p_FitScreen(int devW, int devH);
+
+  // ---- game/controls.cpp: abstract game keys, analogue direction, touch areas.
+  int p_PlayKey(int key, int mode, int player);
+  int p_PlayKeyAll(int key, int mode);
+  float p_StickX(int stick, int player);
+  float p_StickY(int stick, int player);
+  int p_iCade(int on);
+  int p_AnalogueControl();
+  int p_Button(int image, float x, float y, float frame);
+  int p_Button0(int image, float x, float y, float frame);
+  int p_Touch(float x, float y, float w, float h);
+  int p_MouseIn_Centered(float x, float y, float w, float h);
+  // Update step 14: iCade letters, the on-screen pad and the tilt control.
+  void p_ControlStep();
+  void p_ReadICade();
+  void p_OnScreenPad();
+  void p_TiltControl();
+
+  // ---- game/loader.cpp: images, fonts, sounds, tunes, the staged loader and the start gate.
+  void p_ApplyResolution();
+  int p_LoadImg(int slot, String name, int w, int h, int frames, int flags);
+  int p_LoadImgRaw(int slot, String name, int w, int h, int frames, int flags);
+  int p_LoadFont(int slot, String name, int advance, int lineHeight);
+  int p_LoadSFX(int n);
+  // Plays only when the sound setting allows effects (1 or 2).
+  int p_PlaySFX(int n, float rate, float volume, float pan);
+  // Rate 1, pan 0.
+  int p_PlaySFX(int n, float volume);
+  // Skips the sound-setting test: for callers that have tested it already.
+  int p_PlaySFXRaw(int n, float rate, float volume, float pan);
+  int p_PlayTune(String name, int flags);
+  int p_StopTune();
+  int p_Loader();
+  int p_Reload();
+  int p_WaitStart(int mode);
+  int p_FullscreenFlip();
+  int p_LoadGame();
+
+  // ---- game/gameplay.cpp: the game screen.
+  int p_Game();
+  int p_InGame();
+  int p_Fire(float x, float y);
+  int p_AddObj(int type, float x, float y, int frame);
+  int p_Gimme(int points, float x, float y);
+  int p_ResetPlayers();
+  int p_Rand(float lo, float hi);
+
+  // ---- game/effects.cpp: particles, stars, floating text and names.
+  int p_Ink(int colour, float brightness);
+  int p_ResetParticles(int n);
+  int p_FreeParticle();
+  int p_ThrowParticle(float x, float y, int kind, int colour, float angle, float speed);
+  int p_AddParticle(int kind, float x, float y, float dx, float dy, int frame, int colour,
+                    float life);
+  int p_Debris(float x, float y, int n);
+  int p_DoParticles();
+  int p_ResetStars(int n);
+  int p_DoStars(float vx, float vy);
+  int p_AddTXT(float x, float y, String text, float size);
+  int p_AddTwitter();
+
+  // ---- game/menu.cpp: the title menu.
+  int p_Menu();
+  int p_LoadMenu();
+
+  // ---- game/pause.cpp: pause menu, options box, quit prompt.
+  int p_PauseMenu();
+  int p_OptionBox();
+  int p_OuyaQuit();
+
+  // ---- game/record.cpp: the saved record of settings, badges and scores.
+  int p_Save();
+  int p_Load();
+
+  // ---- game/results.cpp: badges, game over and the credits box.
+  String p_BadgeID(int n);
+  String p_BadgeName(int n);
+  String p_BadgeDetail(int n);
+  int p_GC_PostScore(int score, int board);
+  int p_GC_Badges();
+  int p_ShowBadges();
+  int p_BadgesBox();
+  int p_GameOver();
+  String p_MyNth();
+  int p_CreditBox();
+};
+
+// ---- Module globals, defined in game/globals.cpp and given their start values by vgInit
+// ---- (game/main.cpp), which also registers the two string tables as roots.
+extern float vg_Vantorell_rawscrw, vg_Vantorell_rawscrh;  // 640, 480: the design screen
+extern float vg_Vantorell_jscrw, vg_Vantorell_jscrh;      // visible virtual area, 640, 480
+extern float vg_Vantorell_overscan;                       // 0
+extern int vg_Vantorell_isOuya;                           // 0
+extern int vg_Vantorell_iCadeControls;                    // 0
+extern int vg_Vantorell_OnScreenControls;                 // 0
+extern int vg_Vantorell_AccelerometerControls;            // 0
+extern int vg_Vantorell_DebugMode;                        // 0
+extern int vg_Vantorell_HasMusic;                         // 0 (1 with VANTORELL_SEQUENCER_MUSIC)
+extern int vg_Vantorell_HasMusicStream;                   // 1
+extern Array<String> vg_Vantorell_TwitterName;            // 1443: 1439 names + 4 empty
+extern Array<String> vg_Vantorell_CreditText;             // 49 lines
+// vg_random_Seed (1234 at start) and vg_random_Rnd/Rnd2/Rnd3 live in framework/random.h, which
+// the sequencer shares.
