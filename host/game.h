@@ -1,0 +1,81 @@
+// The platform-neutral host: VgGame owns the delegate, the update rate and the started and
+// suspended flags, and its ten event entry points shield every call into application code.
+// The framework implements VgGameDelegate; start-up creates the one host (VgTarvikGame).
+#pragma once
+#include <cstdio>
+
+#include "runtime/array.h"
+#include "runtime/object.h"
+#include "runtime/string.h"
+
+// What the host asks of the application. Every operation is empty here; the framework's
+// delegate overrides them. The slot order is part of the contract with the framework.
+class VgGameDelegate : public Object {
+ public:
+  virtual void StartGame() {}
+  virtual void SuspendGame() {}
+  virtual void ResumeGame() {}
+  virtual void UpdateGame() {}
+  virtual void RenderGame() {}
+  virtual void KeyEvent(int /*event*/, int /*data*/) {}
+  virtual void MouseEvent(int /*event*/, int /*data*/, float /*x*/, float /*y*/) {}
+  virtual void TouchEvent(int /*event*/, int /*data*/, float /*x*/, float /*y*/) {}
+  virtual void MotionEvent(int /*event*/, int /*data*/, float /*x*/, float /*y*/,
+                           float /*z*/) {}
+  virtual void DiscardGraphics() {}
+};
+
+class VgGame {
+ public:
+  VgGame();
+  virtual ~VgGame();
+
+  virtual void SetDelegate(VgGameDelegate* delegate);
+  virtual VgGameDelegate* Delegate();
+  virtual void SetKeyboardEnabled(bool enabled);
+  virtual bool KeyboardEnabled();
+  virtual void SetUpdateRate(int hz);
+  virtual int UpdateRate();
+  virtual bool Started();
+  virtual bool Suspended();
+  virtual int Millisecs();
+  virtual void GetDate(Array<int> date);
+  virtual int SaveState(String state);
+  virtual String LoadState();
+  virtual String LoadString(String path);
+  virtual bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                            Array<bool> buttons);
+  virtual void OpenUrl(String url);
+  virtual void SetMouseVisible(bool visible);
+  virtual String PathToFilePath(String path);
+  virtual FILE* OpenFile(String path, String mode);
+  // The caller owns the block and releases it with std::free().
+  virtual unsigned char* LoadData(String path, int* length);
+  // Prints the uncaught-exception line and ends the process with exit code -1.
+  virtual void Die(ThrowableObject* exception);
+  // The only place collector steps run: marks the delegate at once, then one step.
+  virtual void gc_collect();
+
+  // Entry points: each tests its guard, calls the delegate's operation of the same name
+  // inside the exception handler, then runs one collector step.
+  virtual void StartGame();
+  virtual void SuspendGame();
+  virtual void ResumeGame();
+  virtual void UpdateGame();
+  virtual void RenderGame();
+  virtual void KeyEvent(int event, int data);
+  virtual void MouseEvent(int event, int data, float x, float y);
+  virtual void TouchEvent(int event, int data, float x, float y);
+  virtual void MotionEvent(int event, int data, float x, float y, float z);
+  virtual void DiscardGraphics();
+
+  // The one host of the process (set by the constructor).
+  static VgGame* _game;
+
+ protected:
+  VgGameDelegate* _delegate;
+  bool _keyboardEnabled;
+  int _updateRate;
+  bool _started;
+  bool _suspended;
+};

@@ -1,0 +1,75 @@
+// The desktop host over the GLFW 2.7-style facade (host/glfw2.h): the window, the fixed-step
+// main loop, input translation and image/sound decoding for the devices. Start-up creates the
+// one VgTarvikGame; the game reaches the window switch through VgGlfwGame::_glfwGame.
+#pragma once
+#include "host/game.h"
+
+// Incremented each time a window (and with it a new OpenGL context) is opened; the graphics
+// device compares it with the value its textures were made under.
+extern int glfwGraphicsSeq;
+
+class VgGlfwVideoMode : public Object {
+ public:
+  int Width = 0;
+  int Height = 0;
+  int RedBits = 0;
+  int GreenBits = 0;
+  int BlueBits = 0;
+};
+
+class VgGlfwGame : public VgGame {
+ public:
+  VgGlfwGame();
+
+  void SetUpdateRate(int hz) override;
+  int Millisecs() override;
+  bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                    Array<bool> buttons) override;
+  void OpenUrl(String url) override;
+  void SetMouseVisible(bool visible) override;
+  String PathToFilePath(String path) override;
+
+  // Decoders for the devices (host/media.cpp). Both return a block the caller frees with
+  // std::free(), or null when the file is missing or cannot be decoded.
+  virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
+  virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
+                                       int* hertz);
+
+  // Replaces the window: held keys are released first, then a new window (and context) opens.
+  virtual void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
+                             int depth, int stencil, bool fullscreen);
+  // Opens the first window and runs the main loop until the window is no longer open.
+  virtual void Run();
+
+  static VgGlfwGame* _glfwGame;
+
+  static VgGlfwVideoMode* GetGlfwDesktopMode();
+  static Array<VgGlfwVideoMode*> GetGlfwVideoModes();
+
+  // GLFW 2.7 key numbers to runtime key codes (Windows virtual-key numbers); 0 for no key.
+  static int TransKey(int key);
+  // The character code a navigation or editing key also types; 0 for none.
+  static int KeyToChar(int key);
+
+  // Callbacks installed on every window.
+  static void OnKey(int key, int action);
+  static void OnChar(int chr, int action);
+  static void OnMouseButton(int button, int action);
+  static void OnMousePos(int x, int y);
+  static int OnWindowClose();
+
+ protected:
+  bool _iconified;
+  double _nextUpdate;
+  double _updatePeriod;
+};
+
+class VgTarvikGame : public VgGlfwGame {
+ public:
+  // The program's start-up sequence; game/main.cpp's main calls it.
+  static int Main(int argc, char* argv[]);
+
+  // The command line, stored and not otherwise read.
+  static int argc;
+  static char** argv;
+};
