@@ -35,10 +35,6 @@ int c_MyApp::p_PauseMenu() { return 0; }
 int c_MyApp::p_OptionBox() { return 0; }
 int c_MyApp::p_OuyaQuit() { return 0; }
 
-// game/record.cpp
-int c_MyApp::p_Save() { return 0; }
-int c_MyApp::p_Load() { return 0; }
-
 // game/results.cpp
 String c_MyApp::p_BadgeID(int) { return String(); }
 String c_MyApp::p_BadgeName(int) { return String(); }
