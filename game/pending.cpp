@@ -34,15 +34,3 @@ int c_MyApp::p_LoadMenu() { return 0; }
 int c_MyApp::p_PauseMenu() { return 0; }
 int c_MyApp::p_OptionBox() { return 0; }
 int c_MyApp::p_OuyaQuit() { return 0; }
-
-// game/results.cpp
-String c_MyApp::p_BadgeID(int) { return String(); }
-String c_MyApp::p_BadgeName(int) { return String(); }
-String c_MyApp::p_BadgeDetail(int) { return String(); }
-int c_MyApp::p_GC_PostScore(int, int) { return 0; }
-int c_MyApp::p_GC_Badges() { return 0; }
-int c_MyApp::p_ShowBadges() { return 0; }
-int c_MyApp::p_BadgesBox() { return 0; }
-int c_MyApp::p_GameOver() { return 0; }
-String c_MyApp::p_MyNth() { return String(); }
-int c_MyApp::p_CreditBox() { return 0; }
