@@ -216,6 +216,19 @@ class c_MyApp : public c_App {
   int p_Gimme(int points, float x, float y);
   int p_ResetPlayers();
   int p_Rand(float lo, float hi);
+  // Steps of p_Game, in the order it runs them.
+  void p_FireControl();
+  void p_VictoryPause();
+  void p_DrawEnemy();
+  void p_Story();
+  void p_DoBullets();
+  void p_DoObjects();
+  void p_ScoreLine();
+  // Whether the sound setting lets effects play (1 or 2).
+  bool p_EffectsOn();
+  void p_RequestPause();
+  // game/credits_roll.cpp: the credit groups and names of the credits phase.
+  int p_CreditsRoll();
 
   // ---- game/effects.cpp: particles, stars, floating text and names.
   int p_Ink(int colour, float brightness);
