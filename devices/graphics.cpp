@@ -1,0 +1,354 @@
+// gxtkGraphics: the frame set-up, the batching of primitives into one 1024-vertex array and
+// the flush that turns a batch into as few GL draw calls as its kind allows. The graphics
+// module calls the setters and draws; the application framework brackets each frame.
+#include "devices/graphics.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <vector>
+
+#include "devices/gl_api.h"
+#include "host/glfw2.h"
+#include "host/glfw_game.h"
+#include "runtime/console.h"
+
+namespace {
+
+// A colour channel already multiplied by alpha, as the byte the vertex carries. Out-of-range
+// values clamp instead of spilling into the neighbouring channel's byte.
+unsigned int ChannelByte(float v) {
+  if (!(v > 0)) return 0;
+  if (v >= 255) return 255;
+  return static_cast<unsigned int>(v);
+}
+
+// Rows row0 .. row0 + (h - 1) * pitch of w ints each must lie inside an array of len ints.
+bool RowsFit(int len, int offset, int pitch, int w, int h) {
+  long long first = offset;
+  long long last = offset + static_cast<long long>(h - 1) * pitch;
+  long long lo = first < last ? first : last;
+  long long hi = first < last ? last : first;
+  return lo >= 0 && hi + w <= len;
+}
+
+}  // namespace
+
+gxtkGraphics::gxtkGraphics() {
+  glfw2::glfwGetWindowSize(&width, &height);
+  for (int q = 0; q < kMaxQuads; ++q) {
+    unsigned short* i = &quadIndices[q * 6];
+    unsigned short base = static_cast<unsigned short>(q * 4);
+    i[0] = base;
+    i[1] = base + 1;
+    i[2] = base + 2;
+    i[3] = base;
+    i[4] = base + 2;
+    i[5] = base + 3;
+  }
+}
+
+void gxtkGraphics::mark() { gc_mark_q(primSurf); }
+
+int gxtkGraphics::Width() { return width; }
+int gxtkGraphics::Height() { return height; }
+
+int gxtkGraphics::BeginRender() {
+  glfw2::glfwGetWindowSize(&width, &height);
+  vgGl.Viewport(0, 0, width, height);
+
+  vgGl.MatrixMode(GL_PROJECTION);
+  vgGl.LoadIdentity();
+  vgGl.Ortho(0, width, height, 0, -1, 1);
+  vgGl.MatrixMode(GL_MODELVIEW);
+  vgGl.LoadIdentity();
+
+  vgGl.EnableClientState(GL_VERTEX_ARRAY);
+  vgGl.VertexPointer(2, GL_FLOAT, sizeof(Vertex), &vertices[0].x);
+  vgGl.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+  vgGl.TexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &vertices[0].u);
+  vgGl.EnableClientState(GL_COLOR_ARRAY);
+  vgGl.ColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), &vertices[0].color);
+
+  vgGl.Enable(GL_BLEND);
+  vgGl.BlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  vgGl.Disable(GL_TEXTURE_2D);
+
+  primCount = 0;
+  return 1;
+}
+
+void gxtkGraphics::EndRender() {
+  Flush();
+  glfw2::glfwSwapBuffers();
+}
+
+void gxtkGraphics::DiscardGraphics() {}
+
+int gxtkGraphics::Cls(float cr, float cg, float cb) {
+  primCount = 0;
+  vgGl.ClearColor(cr / 255.0f, cg / 255.0f, cb / 255.0f, 1);
+  vgGl.Clear(GL_COLOR_BUFFER_BIT);
+  return 0;
+}
+
+int gxtkGraphics::SetAlpha(float a) {
+  alpha = a;
+  color = ChannelByte(alpha * 255) << 24 | ChannelByte(b * alpha) << 16 |
+          ChannelByte(g * alpha) << 8 | ChannelByte(r * alpha);
+  return 0;
+}
+
+int gxtkGraphics::SetColor(float cr, float cg, float cb) {
+  r = cr;
+  g = cg;
+  b = cb;
+  return SetAlpha(alpha);
+}
+
+int gxtkGraphics::SetBlend(int blend) {
+  Flush();
+  if (blend == 1) {
+    vgGl.BlendFunc(GL_ONE, GL_ONE);
+  } else {
+    vgGl.BlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  }
+  return 0;
+}
+
+int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
+  Flush();
+  if (x == 0 && y == 0 && w == Width() && h == Height()) {
+    vgGl.Disable(GL_SCISSOR_TEST);
+  } else {
+    vgGl.Enable(GL_SCISSOR_TEST);
+    vgGl.Scissor(x, Height() - y - h, w, h);
+  }
+  return 0;
+}
+
+int gxtkGraphics::SetMatrix(float mix, float miy, float mjx, float mjy, float mtx, float mty) {
+  ix = mix;
+  iy = miy;
+  jx = mjx;
+  jy = mjy;
+  tx = mtx;
+  ty = mty;
+  tformed = ix != 1 || iy != 0 || jx != 0 || jy != 1 || tx != 0 || ty != 0;
+  return 0;
+}
+
+gxtkGraphics::Vertex* gxtkGraphics::Begin(int type, int count, gxtkSurface* surf) {
+  if (primType == type && primSurf == surf && primCount + count <= kMaxVertices) {
+    Vertex* v = &vertices[primCount];
+    primCount += count;
+    return v;
+  }
+  if (primCount) Flush();
+  primType = type;
+  primSurf = surf;
+  primCount = count;
+  return vertices;
+}
+
+void gxtkGraphics::Flush() {
+  if (!primCount) return;
+  if (primSurf) {
+    vgGl.Enable(GL_TEXTURE_2D);
+    primSurf->Bind();
+  }
+  switch (primType) {
+    case 1:
+      vgGl.DrawArrays(GL_POINTS, 0, primCount);
+      break;
+    case 2:
+      vgGl.DrawArrays(GL_LINES, 0, primCount);
+      break;
+    case 3:
+      vgGl.DrawArrays(GL_TRIANGLES, 0, primCount);
+      break;
+    case 4:
+      vgGl.DrawElements(GL_TRIANGLES, primCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
+      break;
+    default:
+      for (int first = 0; first < primCount; first += primType) {
+        vgGl.DrawArrays(GL_TRIANGLE_FAN, first, primType);
+      }
+      break;
+  }
+  if (primSurf) vgGl.Disable(GL_TEXTURE_2D);
+  primCount = 0;
+}
+
+void gxtkGraphics::Emit(Vertex* v, float x, float y) {
+  if (tformed) {
+    v->x = x * ix + y * jx + tx;
+    v->y = x * iy + y * jy + ty;
+  } else {
+    v->x = x;
+    v->y = y;
+  }
+  v->color = color;
+}
+
+void gxtkGraphics::Emit(Vertex* v, float x, float y, float u, float w) {
+  Emit(v, x, y);
+  v->u = u;
+  v->v = w;
+}
+
+int gxtkGraphics::DrawPoint(float x, float y) {
+  Emit(Begin(1, 1, nullptr), x, y);
+  return 0;
+}
+
+int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
+  Vertex* v = Begin(2, 2, nullptr);
+  Emit(v, x1, y1);
+  Emit(v + 1, x2, y2);
+  return 0;
+}
+
+int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
+  Vertex* v = Begin(4, 4, nullptr);
+  Emit(v, x, y);
+  Emit(v + 1, x + w, y);
+  Emit(v + 2, x + w, y + h);
+  Emit(v + 3, x, y + h);
+  return 0;
+}
+
+int gxtkGraphics::OvalSegments(float w, float h) const {
+  double xr = w * 0.5f;
+  double yr = h * 0.5f;
+  double n;
+  if (tformed) {
+    n = std::trunc(std::sqrt((ix * xr) * (ix * xr) + (iy * xr) * (iy * xr)) +
+                   std::sqrt((jx * yr) * (jx * yr) + (jy * yr) * (jy * yr)));
+  } else {
+    n = std::fabs(std::trunc(xr)) + std::fabs(std::trunc(yr));
+  }
+  // Tested in double so that huge or undefined sizes never reach an int conversion.
+  if (!(n > 11)) return 12;
+  if (n > kMaxVertices) return kMaxVertices;
+  return static_cast<int>(n) & ~3;
+}
+
+int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
+  float xr = w * 0.5f;
+  float yr = h * 0.5f;
+  int n = OvalSegments(w, h);
+  Vertex* v = Begin(n, n, nullptr);
+  for (int i = 0; i < n; ++i) {
+    float th = i * 6.2831855f / n;
+    Emit(v + i, x + xr + std::cos(th) * xr, y + yr - std::sin(th) * yr);
+  }
+  return 0;
+}
+
+int gxtkGraphics::DrawPoly(Array<float> verts) {
+  int n = verts.Length() / 2;
+  if (n < 1 || n > kMaxVertices) return 0;
+  Vertex* v = Begin(n, n, nullptr);
+  for (int i = 0; i < n; ++i) Emit(v + i, verts[i * 2], verts[i * 2 + 1]);
+  return 0;
+}
+
+int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, int srcy) {
+  int n = verts.Length() / 4;
+  if (n < 1 || n > kMaxVertices || !surface) return 0;
+  if (surface->seq != glfwGraphicsSeq) surface->Bind();
+  Vertex* v = Begin(n, n, surface);
+  for (int i = 0; i < n; ++i) {
+    const float* p = &verts[i * 4];
+    Emit(v + i, p[0], p[1], (p[2] + srcx) * surface->uscale, (p[3] + srcy) * surface->vscale);
+  }
+  return 0;
+}
+
+int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
+  if (!surface) return 0;
+  // A texture about to be re-created in a new context may get another size, so its scales
+  // are settled before they go into the vertices.
+  if (surface->seq != glfwGraphicsSeq) surface->Bind();
+  float w = static_cast<float>(surface->Width());
+  float h = static_cast<float>(surface->Height());
+  float u = w * surface->uscale;
+  float t = h * surface->vscale;
+  Vertex* v = Begin(4, 4, surface);
+  Emit(v, x, y, 0, 0);
+  Emit(v + 1, x + w, y, u, 0);
+  Emit(v + 2, x + w, y + h, u, t);
+  Emit(v + 3, x, y + h, 0, t);
+  return 0;
+}
+
+int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy,
+                               int srcw, int srch) {
+  if (!surface) return 0;
+  if (surface->seq != glfwGraphicsSeq) surface->Bind();
+  float w = static_cast<float>(srcw);
+  float h = static_cast<float>(srch);
+  float u0 = srcx * surface->uscale;
+  float u1 = (srcx + srcw) * surface->uscale;
+  float v0 = srcy * surface->vscale;
+  float v1 = (srcy + srch) * surface->vscale;
+  Vertex* v = Begin(4, 4, surface);
+  Emit(v, x, y, u0, v0);
+  Emit(v + 1, x + w, y, u1, v0);
+  Emit(v + 2, x + w, y + h, u1, v1);
+  Emit(v + 3, x, y + h, u0, v1);
+  return 0;
+}
+
+int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset,
+                             int pitch) {
+  Flush();
+  if (w <= 0 || h <= 0) return 0;
+  if (!RowsFit(pixels.Length(), offset, pitch, w, h)) vgError("Array index out of range");
+  std::vector<unsigned int> tmp(static_cast<size_t>(w) * h);
+  vgGl.ReadPixels(x, Height() - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, tmp.data());
+  // GL rows run bottom-up; the caller's array runs top-down.
+  for (int i = 0; i < h; ++i) {
+    const unsigned int* src = &tmp[static_cast<size_t>(h - 1 - i) * w];
+    int* dst = &pixels[offset + i * pitch];
+    for (int j = 0; j < w; ++j) dst[j] = static_cast<int>(src[j]);
+  }
+  return 0;
+}
+
+int gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, int y, int w,
+                               int h, int offset, int pitch) {
+  Flush();
+  if (!surface || w <= 0 || h <= 0) return 0;
+  if (!RowsFit(pixels.Length(), offset, pitch, w, h)) vgError("Array index out of range");
+  surface->SetSubData(x, y, w, h, reinterpret_cast<const unsigned int*>(&pixels[offset]), pitch);
+  return 0;
+}
+
+gxtkSurface* gxtkGraphics::LoadSurface(String path) {
+  gxtkSurface* surf = new gxtkSurface();
+  if (!LoadSurface__UNSAFE__(surf, path)) return nullptr;
+  surf->Bind();
+  return surf;
+}
+
+gxtkSurface* gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
+  VgGlfwGame* host = VgGlfwGame::_glfwGame;
+  if (!host) return nullptr;
+  int w = 0, h = 0, depth = 0;
+  unsigned char* data = host->LoadImageData(path, &w, &h, &depth);
+  if (!data) return nullptr;
+  surface->SetData(data, w, h, depth);
+  return surface;
+}
+
+gxtkSurface* gxtkGraphics::CreateSurface(int w, int h) {
+  gxtkSurface* surf = new gxtkSurface();
+  surf->width = w;
+  surf->height = h;
+  surf->depth = 4;
+  surf->format = GL_RGBA;
+  surf->Bind();
+  return surf;
+}
