@@ -4,10 +4,6 @@
 // delete this file when it is empty.
 #include "game/myapp.h"
 
-// game/menu.cpp
-int c_MyApp::p_Menu() { return 0; }
-int c_MyApp::p_LoadMenu() { return 0; }
-
 // game/pause.cpp
 int c_MyApp::p_PauseMenu() { return 0; }
 int c_MyApp::p_OptionBox() { return 0; }
