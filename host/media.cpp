@@ -1,0 +1,234 @@
+// Image and sound decoding for the devices: VgGlfwGame::LoadImageData (stb_image) and
+// LoadAudioData (the WAV reader here, Ogg Vorbis through stb_vorbis). Every size a file
+// states is checked against the bytes it really has, so bad files give null, never a crash.
+#include "host/media.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "host/glfw_game.h"
+
+// The decoders' code is in Debian's libstb; these are declarations only. stb_vorbis.h keeps
+// its one-letter macros to its implementation half, which HEADER_ONLY leaves out.
+#include <stb/stb_image.h>
+#define STB_VORBIS_HEADER_ONLY
+#include <stb/stb_vorbis.h>
+
+namespace {
+
+// The rest of the file from its current position. False on a read error (a directory, say).
+bool ReadAll(FILE* file, std::vector<unsigned char>& out) {
+  unsigned char block[65536];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof(block), file)) > 0) out.insert(out.end(), block, block + n);
+  return !std::ferror(file);
+}
+
+// A little-endian reader over a byte range that fails, rather than reads past the end.
+class Reader {
+ public:
+  Reader(const unsigned char* bytes, size_t size) : p_(bytes), left_(size) {}
+
+  size_t Left() const { return left_; }
+  bool Tag(const char* tag) {
+    if (left_ < 4 || std::memcmp(p_, tag, 4) != 0) return false;
+    return Skip(4);
+  }
+  bool Bytes(unsigned char* out, size_t n) {
+    if (left_ < n) return false;
+    std::memcpy(out, p_, n);
+    return Skip(n);
+  }
+  bool U16(unsigned int* v) {
+    unsigned char b[2];
+    if (!Bytes(b, 2)) return false;
+    *v = b[0] | b[1] << 8;
+    return true;
+  }
+  bool U32(unsigned long* v) {
+    unsigned char b[4];
+    if (!Bytes(b, 4)) return false;
+    *v = b[0] | b[1] << 8 | b[2] << 16 | static_cast<unsigned long>(b[3]) << 24;
+    return true;
+  }
+  bool Skip(size_t n) {
+    if (left_ < n) return false;
+    p_ += n;
+    left_ -= n;
+    return true;
+  }
+  const unsigned char* Here() const { return p_; }
+
+ private:
+  const unsigned char* p_;
+  size_t left_;
+};
+
+bool IsRegularFile(FILE* file) {
+  struct stat st;
+  return fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool EndsWithLower(const String& path, const char* ext) {
+  return path.ToLower().EndsWith(String(ext));
+}
+
+}  // namespace
+
+unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth) {
+  long start = std::ftell(file);
+  int w = 0, h = 0, d = 0;
+  if (!stbi_info_from_file(file, &w, &h, &d)) return nullptr;
+  if (w <= 0 || h <= 0 || w > kVgMaxImageSide || h > kVgMaxImageSide ||
+      static_cast<long long>(w) * h > kVgMaxImagePixels) {
+    return nullptr;
+  }
+  if (start >= 0) std::fseek(file, start, SEEK_SET);
+  unsigned char* data = stbi_load_from_file(file, width, height, depth, 0);
+  return data;
+}
+
+unsigned char* vgParseWAV(const unsigned char* bytes, size_t size, int* length, int* channels,
+                          int* format, int* hertz) {
+  Reader in(bytes, size);
+  unsigned long riffSize, fmtSize, rate, ignored32;
+  unsigned int audioFormat, chans, bits, ignored16;
+  if (!in.Tag("RIFF") || !in.U32(&riffSize) || !in.Tag("WAVE")) return nullptr;
+  if (!in.Tag("fmt ") || !in.U32(&fmtSize) || fmtSize < 16) return nullptr;
+  if (!in.U16(&audioFormat) || audioFormat != 1) return nullptr;
+  if (!in.U16(&chans) || !in.U32(&rate) || !in.U32(&ignored32) || !in.U16(&ignored16) ||
+      !in.U16(&bits)) {
+    return nullptr;
+  }
+  // The extension of a longer format chunk (and its pad byte, for odd sizes) is skipped.
+  if (!in.Skip(fmtSize - 16 + (fmtSize & 1))) return nullptr;
+  unsigned int bytesPerSample = bits / 8;
+  unsigned long frameSize = static_cast<unsigned long>(chans) * bytesPerSample;
+  if (frameSize == 0 || rate == 0) return nullptr;
+
+  for (;;) {
+    unsigned char id[4];
+    unsigned long chunkSize;
+    if (!in.Bytes(id, 4) || !in.U32(&chunkSize)) return nullptr;
+    if (chunkSize > in.Left()) return nullptr;
+    if (std::memcmp(id, "data", 4) == 0) {
+      if (chunkSize % frameSize != 0) return nullptr;
+      // One spare byte so an empty data chunk still gives a block to own.
+      unsigned char* data = static_cast<unsigned char*>(std::malloc(chunkSize + 1));
+      if (!data) return nullptr;
+      std::memcpy(data, in.Here(), chunkSize);
+      *length = static_cast<int>(chunkSize / frameSize);
+      *channels = static_cast<int>(chans);
+      *format = static_cast<int>(bytesPerSample);
+      *hertz = static_cast<int>(rate);
+      return data;
+    }
+    // Chunks are padded to an even size; a pad byte missing at the very end is tolerated.
+    in.Skip(chunkSize);
+    if (chunkSize & 1) in.Skip(1);
+  }
+}
+
+unsigned char* vgLoadWAV(FILE* file, int* length, int* channels, int* format, int* hertz) {
+  std::vector<unsigned char> bytes;
+  if (!ReadAll(file, bytes)) return nullptr;
+  return vgParseWAV(bytes.data(), bytes.size(), length, channels, format, hertz);
+}
+
+bool vgOggPagesComplete(const unsigned char* bytes, size_t size) {
+  size_t pos = 0;
+  bool endOfStream = false;
+  while (pos < size) {
+    size_t left = size - pos;
+    const unsigned char* page = bytes + pos;
+    if (left < 27 || std::memcmp(page, "OggS", 4) != 0 || page[4] != 0) return false;
+    size_t segments = page[26];
+    if (left - 27 < segments) return false;
+    size_t body = 0;
+    for (size_t i = 0; i < segments; ++i) body += page[27 + i];
+    size_t total = 27 + segments + body;
+    if (left < total) return false;
+    endOfStream = (page[5] & 4) != 0;
+    pos += total;
+  }
+  return endOfStream;
+}
+
+unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz) {
+  // stb_vorbis plays whatever pages a cut file still has; a file without its final page is
+  // refused instead, so a damaged tune reads as missing rather than stopping short.
+  long start = std::ftell(file);
+  {
+    std::vector<unsigned char> bytes;
+    if (start < 0 || !ReadAll(file, bytes) || !vgOggPagesComplete(bytes.data(), bytes.size())) {
+      return nullptr;
+    }
+  }
+  if (std::fseek(file, start, SEEK_SET) != 0) return nullptr;
+
+  int error = 0;
+  stb_vorbis* v = stb_vorbis_open_file(file, 0, &error, nullptr);
+  if (!v) return nullptr;
+  stb_vorbis_info info = stb_vorbis_get_info(v);
+  int chans = info.channels;
+  if (chans < 1 || info.sample_rate == 0) {
+    stb_vorbis_close(v);
+    return nullptr;
+  }
+
+  long long capacity = 4096;
+  long long total = 0;
+  short* out = static_cast<short*>(std::malloc(sizeof(short) * chans * capacity));
+  while (out) {
+    short* free_part = out + total * chans;
+    int room = static_cast<int>((capacity - total) * chans);
+    int frames = stb_vorbis_get_frame_short_interleaved(v, chans, free_part, room);
+    if (frames == 0) break;
+    total += frames;
+    if (capacity - total < 4096) {
+      capacity *= 2;
+      if (capacity * chans > kVgMaxOggSamples) {
+        std::free(out);
+        out = nullptr;
+        break;
+      }
+      short* grown = static_cast<short*>(std::realloc(out, sizeof(short) * chans * capacity));
+      if (!grown) std::free(out);
+      out = grown;
+    }
+  }
+  stb_vorbis_close(v);
+  if (!out) return nullptr;
+  *length = static_cast<int>(total);
+  *channels = chans;
+  *format = 2;
+  *hertz = static_cast<int>(info.sample_rate);
+  return reinterpret_cast<unsigned char*>(out);
+}
+
+unsigned char* VgGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {
+  FILE* file = OpenFile(path, String("rb"));
+  if (!file) return nullptr;
+  unsigned char* data = IsRegularFile(file) ? vgLoadImageFile(file, width, height, depth) : nullptr;
+  std::fclose(file);
+  return data;
+}
+
+unsigned char* VgGlfwGame::LoadAudioData(String path, int* length, int* channels, int* format,
+                                         int* hertz) {
+  FILE* file = OpenFile(path, String("rb"));
+  if (!file) return nullptr;
+  unsigned char* data = nullptr;
+  if (IsRegularFile(file)) {
+    if (EndsWithLower(path, ".wav")) {
+      data = vgLoadWAV(file, length, channels, format, hertz);
+    } else if (EndsWithLower(path, ".ogg")) {
+      data = vgLoadOGG(file, length, channels, format, hertz);
+    }
+  }
+  std::fclose(file);
+  return data;
+}

@@ -1,0 +1,26 @@
+// Image and sound decoders behind VgGlfwGame::LoadImageData and LoadAudioData (media.cpp).
+// Free functions on an open file so tests and fuzz targets can call them without a window.
+// Every result is a block the caller frees with std::free(), or null when the input is bad.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+
+// Largest image side and pixel count accepted, so a forged header cannot ask for gigabytes.
+constexpr int kVgMaxImageSide = 16384;
+constexpr long long kVgMaxImagePixels = 1LL << 26;
+// Most samples (frames times channels) an Ogg may decode to: about 25 minutes of stereo.
+constexpr long long kVgMaxOggSamples = 1LL << 27;
+
+// Decodes a PNG (or another format stb_image reads) with the file's own channel count.
+unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth);
+
+// RIFF WAVE with PCM data. length in sample frames, format in bytes per sample.
+unsigned char* vgLoadWAV(FILE* file, int* length, int* channels, int* format, int* hertz);
+// The same parse over bytes already in memory.
+unsigned char* vgParseWAV(const unsigned char* bytes, size_t size, int* length, int* channels,
+                          int* format, int* hertz);
+
+// Ogg Vorbis decoded whole into interleaved 16-bit samples; format is always 2.
+unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz);
+// True when bytes are a whole run of Ogg pages ending in an end-of-stream page.
+bool vgOggPagesComplete(const unsigned char* bytes, size_t size);
