@@ -218,7 +218,9 @@ int c_MyApp::p_OptionBox() {
   if (m_OptionsCursor > m_OptionsRows) m_OptionsCursor = m_OptionsRows;
   if (m_OptionsCursor < 0) m_OptionsCursor = 0;
 
-  if (vg_Vantorell_isOuya == 1) vg_pause_Overscan(this, 104 + 24 * (30 - fade), m_OptionsTouchLatch, m_OptionsKeyLatch);
+  if (vg_Vantorell_isOuya == 1) {
+    vg_pause_Overscan(this, 104 + 24 * (30 - fade), m_OptionsTouchLatch, m_OptionsKeyLatch);
+  }
 
   int activate = 0;  // 1-based row to activate
   float y = 130 + 24 * (30 - fade);
