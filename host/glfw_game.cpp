@@ -1,0 +1,163 @@
+// VgGlfwGame: the desktop host's window and its fixed-step main loop over the GLFW 2.7-style
+// facade. Start-up creates it and calls Run(); the game's full-screen switch calls
+// SetGlfwWindow and GetGlfwDesktopMode. Input callbacks are in host/glfw_input.cpp.
+#include "host/glfw_game.h"
+
+#include <vector>
+
+#include "host/files.h"
+#include "host/glfw2.h"
+#include "runtime/console.h"
+
+using namespace glfw2;
+
+int glfwGraphicsSeq = 0;
+
+VgGlfwGame* VgGlfwGame::_glfwGame = nullptr;
+
+VgGlfwGame::VgGlfwGame() : _iconified(false), _nextUpdate(0), _updatePeriod(0) {
+  _glfwGame = this;
+}
+
+void VgGlfwGame::SetUpdateRate(int hz) {
+  VgGame::SetUpdateRate(hz);
+  if (hz) {
+    _updatePeriod = 1.0 / hz;
+    _nextUpdate = glfwGetTime() + _updatePeriod;
+  }
+}
+
+int VgGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * 1000); }
+
+void VgGlfwGame::SetMouseVisible(bool visible) {
+  if (visible) {
+    glfwEnable(GLFW_MOUSE_CURSOR);
+  } else {
+    glfwDisable(GLFW_MOUSE_CURSOR);
+  }
+}
+
+String VgGlfwGame::PathToFilePath(String path) { return vg_files::PathToFilePath(path); }
+
+void VgGlfwGame::OpenUrl(String url) { vg_files::OpenUrl(url); }
+
+void VgGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
+                               int depth, int stencil, bool fullscreen) {
+  // The application must see every held key come up before the window that holds it goes.
+  for (int key = 0; key <= GLFW_KEY_LAST; ++key) {
+    int code = TransKey(key);
+    if (code && glfwGetKey(key) == GLFW_PRESS) KeyEvent(2, code);
+  }
+
+  GLFWvidmode desktop;
+  glfwGetDesktopMode(&desktop);
+
+  glfwCloseWindow();
+  glfwOpenWindowHint(GLFW_WINDOW_NO_RESIZE, 0);
+  int opened;
+  if (fullscreen) {
+    opened = glfwOpenWindow(width, height, red, green, blue, alpha, depth, stencil,
+                            GLFW_FULLSCREEN);
+  } else {
+    opened = glfwOpenWindow(width, height, red, green, blue, alpha, depth, stencil, GLFW_WINDOW);
+    glfwSetWindowPos((desktop.Width - width) / 2, (desktop.Height - height) / 2);
+    glfwSetWindowTitle("Vantorell");
+  }
+  ++glfwGraphicsSeq;
+  // Without a window the loop would end at once and the program would exit as if closed
+  // normally; say why and fail instead.
+  if (!opened) vgError("Unable to open a window with OpenGL");
+
+  glfwEnable(GLFW_KEY_REPEAT);
+  glfwDisable(GLFW_AUTO_POLL_EVENTS);
+
+  glfwSetKeyCallback(OnKey);
+  glfwSetCharCallback(OnChar);
+  glfwSetMouseButtonCallback(OnMouseButton);
+  glfwSetMousePosCallback(OnMousePos);
+  glfwSetWindowCloseCallback(OnWindowClose);
+}
+
+void VgGlfwGame::Run() {
+  SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+  StartGame();
+  RenderGame();
+
+  for (;;) {
+    glfwPollEvents();
+    if (!glfwGetWindowParam(GLFW_OPENED)) return;
+
+    if (glfwGetWindowParam(GLFW_ICONIFIED)) {
+      if (!_suspended) {
+        _iconified = true;
+        SuspendGame();
+      }
+    } else if (glfwGetWindowParam(GLFW_ACTIVE)) {
+      if (_suspended) {
+        _iconified = false;
+        ResumeGame();
+        // No backlog of updates is run for the time spent away.
+        _nextUpdate = glfwGetTime();
+      }
+    } else if (!_suspended) {
+      SuspendGame();
+    }
+
+    if (!_updateRate || _suspended) {
+      if (!_iconified) RenderGame();
+      glfwWaitEvents();
+      continue;
+    }
+
+    double delay = _nextUpdate - glfwGetTime();
+    if (delay > 0) {
+      glfwSleep(delay);
+      continue;
+    }
+
+    bool caughtUp = false;
+    for (int i = 0; i < 4 && !caughtUp; ++i) {
+      _nextUpdate += _updatePeriod;
+      UpdateGame();
+      caughtUp = !_updateRate || _nextUpdate - glfwGetTime() > 0;
+    }
+    RenderGame();
+    // Still behind after four updates: drop the backlog rather than spiral.
+    if (!caughtUp && _updateRate) _nextUpdate = glfwGetTime();
+  }
+}
+
+int VgGlfwGame::OnWindowClose() {
+  if (_game) {
+    _game->KeyEvent(1, 432);
+    _game->KeyEvent(2, 432);
+  }
+  // The application decides whether the window goes.
+  return 0;
+}
+
+namespace {
+VgGlfwVideoMode* NewVideoMode(const GLFWvidmode& mode) {
+  VgGlfwVideoMode* m = new VgGlfwVideoMode;
+  m->Width = mode.Width;
+  m->Height = mode.Height;
+  m->RedBits = mode.RedBits;
+  m->GreenBits = mode.GreenBits;
+  m->BlueBits = mode.BlueBits;
+  return m;
+}
+}  // namespace
+
+VgGlfwVideoMode* VgGlfwGame::GetGlfwDesktopMode() {
+  GLFWvidmode mode;
+  glfwGetDesktopMode(&mode);
+  return NewVideoMode(mode);
+}
+
+Array<VgGlfwVideoMode*> VgGlfwGame::GetGlfwVideoModes() {
+  std::vector<GLFWvidmode> modes(1024);
+  int n = glfwGetVideoModes(modes.data(), 1024);
+  Array<VgGlfwVideoMode*> out(n);
+  for (int i = 0; i < n; ++i) gc_assign(out[i], NewVideoMode(modes[i]));
+  return out;
+}
