@@ -1,0 +1,267 @@
+// Draw list: the game records its whole picture here during the update, as fixed-size
+// records in one float array, and the render step replays it fitted to the window.
+// Written to by every screen of c_MyApp; read only by p_OnRender.
+#include <cmath>
+
+#include "framework/app.h"
+#include "framework/graphics.h"
+#include "game/myapp.h"
+#include "sequencer/zqplayer.h"
+
+namespace {
+
+constexpr float kRectKind = kNoValue;
+constexpr float kOvalKind = kNoValue + 1;
+constexpr float kDegToRad = 0.017453292f;
+
+float SinDeg(float deg) { return std::sin(deg * kDegToRad); }
+float CosDeg(float deg) { return std::cos(deg * kDegToRad); }
+
+// Letter spacing of the game's fonts, added to the font's advance width.
+int Kerning(int c) {
+  switch (c) {
+    case 'w':
+    case 'm':
+      return 2;
+    case 'W':
+    case 'M':
+      return 1;
+    case 'i':
+    case 'f':
+    case 'l':
+      return -3;
+    case 'j':
+    case 's':
+    case 'k':
+    case 'r':
+    case 'z':
+    case 't':
+    case 'n':
+      return -1;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+float* c_MyApp::p_NewRecord() {
+  // 37484, not 37500 - 15: the list keeps one record of slack, so 2499 records fit.
+  if (m_DrawCount > kDrawListLimit) return nullptr;
+  float* rec = m_DrawList.Data() + m_DrawCount;
+  m_DrawCount += kDrawRecord;
+  return rec;
+}
+
+int c_MyApp::p_CLS2D(float r, float g, float b, float a) {
+  m_DrawCount = 0;
+  if (r > kNoValue) {
+    m_ClsR = r;
+    m_ClsG = g;
+    m_ClsB = b;
+    m_ClsAlpha = a;
+  }
+  p_ResetDraw();
+  return 0;
+}
+
+int c_MyApp::p_ResetDraw() {
+  m_DrawSizeX = 1;
+  m_DrawSizeY = 1;
+  m_DrawRot = 0;
+  m_DrawR = 255;
+  m_DrawG = 255;
+  m_DrawB = 255;
+  m_DrawAlpha = 1;
+  m_DrawMode = 1;
+  return 0;
+}
+
+int c_MyApp::p_SetSize(float sx, float sy) {
+  m_DrawSizeX = sx;
+  m_DrawSizeY = sy <= kNoValue ? sx : sy;
+  return 0;
+}
+
+int c_MyApp::p_SetCol(float r, float g, float b, float a) {
+  m_DrawR = r;
+  m_DrawG = g;
+  m_DrawB = b;
+  if (a > kNoValue) m_DrawAlpha = a;
+  return 0;
+}
+
+int c_MyApp::p_SetRot(float angle) {
+  // Stored negated so that a positive angle turns clockwise on a y-down screen.
+  m_DrawRot = -angle;
+  return 0;
+}
+
+int c_MyApp::p_Alpha(float a) {
+  m_DrawAlpha = a;
+  return 0;
+}
+
+namespace {
+
+void FillRecord(float* rec, float kind, float x, float y, float rot, float a, float b,
+                float frame, const c_MyApp& app) {
+  rec[0] = kind;
+  rec[1] = x;
+  rec[2] = y;
+  rec[3] = rot;
+  rec[4] = a;
+  rec[5] = b;
+  rec[6] = frame;
+  rec[7] = app.m_DrawAlpha;
+  rec[10] = app.m_DrawR;
+  rec[11] = app.m_DrawG;
+  rec[12] = app.m_DrawB;
+  rec[13] = static_cast<float>(app.m_DrawMode);
+}
+
+}  // namespace
+
+int c_MyApp::p_DrawImg(int slot, float x, float y, float frame) {
+  if (float* rec = p_NewRecord()) {
+    FillRecord(rec, static_cast<float>(slot), x, y, m_DrawRot, m_DrawSizeX, m_DrawSizeY, frame,
+               *this);
+  }
+  return 0;
+}
+
+int c_MyApp::p_Rect(float x, float y, float w, float h) {
+  if (float* rec = p_NewRecord()) FillRecord(rec, kRectKind, x, y, m_DrawRot, w, h, 0, *this);
+  return 0;
+}
+
+int c_MyApp::p_Oval(float x, float y, float rx, float ry) {
+  if (float* rec = p_NewRecord()) FillRecord(rec, kOvalKind, x, y, m_DrawRot, rx, ry, 0, *this);
+  return 0;
+}
+
+int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
+  int slot = m_CurFont;
+  if (slot < 0 || slot >= m_Images.Length()) return 0;
+  float adv = static_cast<float>(m_ImageInfo[3 * slot]);
+  float lh = static_cast<float>(m_ImageInfo[3 * slot + 1]);
+  // The leading space is why every run starts one advance to the right of its anchor.
+  String t = String(" ") + text;
+  int len = t.Length();
+
+  int width = 0;
+  for (int i = 0; i < len - 1; ++i) {
+    width = static_cast<int>(static_cast<float>(width) + (Kerning(t[i]) + adv) * m_DrawSizeX);
+  }
+  float r = m_DrawRot;
+  float ay = (alignY - 1) * 0.5f;
+  float lineH = lh * m_DrawSizeY;
+  float half = static_cast<float>(width) * alignX * 0.5f;
+  float x0 = x + SinDeg(-r - 90) * half + SinDeg(-r) * lineH * ay;
+  float y0 = y - CosDeg(-r - 90) * half - CosDeg(-r) * lineH * ay;
+
+  float stepX = SinDeg(90 - r), stepY = -CosDeg(90 - r);
+  float lineX = SinDeg(180 - r), lineY = -CosDeg(180 - r);
+  float px = x0, py = y0;
+  int line = 0;
+  for (int i = 0; i < len; ++i) {
+    int c = t[i];
+    if (c == '\\' && i + 1 < len && t[i + 1] == 'n') {
+      ++line;
+      float d = static_cast<float>(line) * lh * m_DrawSizeY;
+      px = x0 + lineX * d;
+      py = y0 + lineY * d;
+      ++i;
+      continue;
+    }
+    if (c == 0) continue;
+    if (c >= 33 && c <= 159) p_DrawImg(slot, px, py, static_cast<float>(c - 32));
+    float a = (Kerning(c) + adv) * m_DrawSizeX;
+    px += stepX * a;
+    py += stepY * a;
+  }
+  return 0;
+}
+
+String c_MyApp::p_rstr(int value, int width, String pad) {
+  String s;
+  for (int i = 0; i < width + 1; ++i) s += pad;
+  s += String(value);
+  return s.Slice(s.Length() - width);
+}
+
+void c_MyApp::p_FitScreen(int devW, int devH) {
+  if (devW != m_DevW || devH != m_DevH) {
+    m_Loading = 1;
+    m_DevW = devW;
+    m_DevH = devH;
+  }
+  // A device without an area (a minimised window) keeps the last fit instead of dividing
+  // by zero.
+  if (devW <= 0 || devH <= 0) return;
+  float o = vg_Vantorell_overscan;
+  float dw = static_cast<float>(devW), dh = static_cast<float>(devH);
+  m_ScaleX = (dw - 2 * o) / vg_Vantorell_rawscrw;
+  m_ScaleY = (dh - 2 * o) / vg_Vantorell_rawscrh;
+  float f;
+  if (m_ScaleY > m_ScaleX) {
+    m_ScaleMode = 2;
+    m_ScaleX = m_ScaleY;
+    f = dh / vg_Vantorell_rawscrh;
+  } else {
+    m_ScaleMode = 1;
+    m_ScaleY = m_ScaleX;
+    f = dw / vg_Vantorell_rawscrw;
+  }
+  vg_Vantorell_jscrw = dw / f;
+  vg_Vantorell_jscrh = dh / f;
+  m_Landscape = vg_Vantorell_jscrh <= vg_Vantorell_jscrw ? 1 : 0;
+}
+
+int c_MyApp::p_OnRender() {
+  if (vg_Vantorell_HasMusic == 1 && m_Music) m_Music->p_Zq_Alive_R();
+  int t = vg_app_Millisecs();
+  if (t > m_RenderLastMillis) m_RenderFpsNow = 1000 / (t - m_RenderLastMillis);
+  m_RenderFps = (m_RenderFps * 9 + m_RenderFpsNow) / 10;
+  m_RenderLastMillis = t;
+
+  int devW = vg_graphics_DeviceWidth();
+  int devH = vg_graphics_DeviceHeight();
+  vg_graphics_SetColor(m_ClsR, m_ClsG, m_ClsB);
+  vg_graphics_SetAlpha(m_ClsAlpha);
+  vg_graphics_DrawRect(-1, -1, static_cast<float>(devW + 2), static_cast<float>(devH + 2));
+  vg_graphics_SetColor(255, 255, 255);
+  vg_graphics_SetAlpha(1);
+
+  p_FitScreen(devW, devH);
+
+  float bx = vg_Vantorell_overscan;
+  float by = devW > 0 ? vg_Vantorell_overscan * static_cast<float>(devH) / devW : 0;
+  float sx = m_ScaleX, sy = m_ScaleY;
+  const float* list = m_DrawList.Data();
+  int count = m_DrawCount;
+  if (count > m_DrawList.Length()) count = m_DrawList.Length();
+  for (int at = 0; at + kDrawRecord <= count; at += kDrawRecord) {
+    const float* rec = list + at;
+    vg_graphics_SetAlpha(rec[7]);
+    vg_graphics_SetColor(rec[10], rec[11], rec[12]);
+    vg_graphics_SetBlend(0);
+    float kind = rec[0];
+    if (kind == kRectKind) {
+      vg_graphics_DrawRect(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
+    } else if (kind == kOvalKind) {
+      vg_graphics_DrawEllipse(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
+    } else if (kind > -1 && kind < static_cast<float>(m_Images.Length())) {
+      c_Image* image = m_Images[static_cast<int>(kind)];
+      // A frame outside the image would read past its frame table; such a record is skipped
+      // like one whose slot is empty.
+      if (!image || !(rec[6] > -1) || !(rec[6] < static_cast<float>(image->p_Frames()))) {
+        continue;
+      }
+      vg_graphics_DrawImage2(image, rec[1] * sx + bx, rec[2] * sy + by, rec[3],
+                             rec[4] * sx * m_ImageScale, rec[5] * sy * m_ImageScale,
+                             static_cast<int>(rec[6]));
+    }
+  }
+  return 0;
+}
