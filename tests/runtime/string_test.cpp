@@ -6,6 +6,7 @@
 
 #include "runtime/array.h"
 #include "runtime/string.h"
+#include "tests/runtime/string_print.h"
 
 namespace {
 std::vector<String> pieces(const Array<String>& a) {
@@ -19,9 +20,6 @@ std::vector<String> list(std::initializer_list<const char*> texts) {
   return out;
 }
 }  // namespace
-
-// Failure messages show Strings as text.
-std::ostream& operator<<(std::ostream& os, const String& s) { return os << '\'' << s.ToUtf8() << '\''; }
 
 TEST(StringText, NumbersFollowTheRuntimeFormats) {
   EXPECT_EQ(String(0), String("0"));
