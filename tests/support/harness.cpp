@@ -1,0 +1,166 @@
+// The headless harness (see harness.h). It compiles the program's own start-up file, without
+// its main, so a test creates the game through exactly the vgInit and vgMain the program runs.
+#include "tests/support/harness.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "framework/app.h"
+#include "game/myapp.h"
+#include "host/glfw2.h"
+#include "runtime/gc.h"
+
+#define VANTORELL_NO_MAIN 1
+#include "game/main.cpp"  // NOLINT: the real vgInit/vgMain, not a copy
+
+namespace fs = std::filesystem;
+
+namespace vgtest {
+
+void HarnessHost::SetGlfwWindow(int width, int height, int, int, int, int, int, int,
+                                bool fullscreen) {
+  windowRequests.push_back({width, height, fullscreen});
+  glfw2_testing::SetClosedWindowSize(width, height);
+}
+
+Harness::Harness() : Harness(Options()) {}
+
+Harness::Harness(Options options) : options_(std::move(options)) {}
+
+Harness::~Harness() {
+  glfw2_testing::SetClock(nullptr);
+  if (!workDir_.empty()) {
+    std::error_code ec;
+    fs::current_path("/", ec);
+    fs::remove_all(workDir_, ec);
+  }
+}
+
+std::string Harness::DataDir() {
+  const char* build = std::getenv("VG_BUILD_DIR");
+  if (!build) return std::string();
+  std::string dir = std::string(build) + "/game/data";
+  return fs::is_directory(dir) ? dir : std::string();
+}
+
+void Harness::Start() {
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  char pattern[] = "/tmp/vantorell-harness-XXXXXX";
+  if (!mkdtemp(pattern)) std::abort();
+  workDir_ = pattern;
+  std::string data = DataDir();
+  if (!data.empty()) {
+    if (options_.removeData.empty()) {
+      fs::create_directory_symlink(data, workDir_ + "/data");
+    } else {
+      fs::copy(data, workDir_ + "/data", fs::copy_options::recursive);
+      for (const std::string& name : options_.removeData) fs::remove(workDir_ + "/data/" + name);
+    }
+  }
+  if (!options_.state.empty()) {
+    std::ofstream(workDir_ + "/.tarvikstate", std::ios::binary) << options_.state;
+  }
+  fs::current_path(workDir_);
+
+  glfw2_testing::Reset();
+  glfw2_testing::SetHeadless(true);
+  glfw2_testing::SetClock(&clock_);
+  glfw2_testing::SetClosedWindowSize(options_.width, options_.height);
+  glfw2_testing::UseFakeJoysticks(true);
+  glfw2::glfwInit();
+  gl_ = std::make_unique<GlRecorder>();
+
+  host_ = new HarnessHost();
+  gc_init();
+  vgInit();
+  gc_mark();
+  vgMain();
+  // What Run does once its window is open.
+  host_->StartGame();
+  host_->RenderGame();
+}
+
+c_MyApp* Harness::app() const { return static_cast<c_MyApp*>(vg_app__app); }
+
+void Harness::Update(int n) {
+  for (int i = 0; i < n; ++i) {
+    clock_.now += 1.0 / 60.0;
+    host_->UpdateGame();
+  }
+}
+
+void Harness::Render() { host_->RenderGame(); }
+
+void Harness::Frame(int n) {
+  for (int i = 0; i < n; ++i) {
+    Update();
+    Render();
+  }
+}
+
+int Harness::FinishLoading(int limit) {
+  int n = 0;
+  while (app()->m_Loading > 0 && n < limit) {
+    Frame();
+    ++n;
+  }
+  return n;
+}
+
+void Harness::Press(int key) { host_->KeyEvent(1, key); }
+void Harness::Release(int key) { host_->KeyEvent(2, key); }
+
+void Harness::Tap(int key) {
+  Press(key);
+  Update();
+  Release(key);
+}
+
+void Harness::Type(int character) { host_->KeyEvent(3, character); }
+
+void Harness::MouseMove(float x, float y) { host_->MouseEvent(6, 0, x, y); }
+
+void Harness::MouseDown(float x, float y, int button) { host_->MouseEvent(4, button, x, y); }
+
+void Harness::MouseUp(int button) { host_->MouseEvent(5, button, 0, 0); }
+
+void Harness::Suspend() { host_->SuspendGame(); }
+void Harness::Resume() { host_->ResumeGame(); }
+
+void Harness::Resize(int width, int height) {
+  glfw2_testing::SetClosedWindowSize(width, height);
+}
+
+void Harness::Joystick(int unit, std::vector<float> axes, std::vector<unsigned char> buttons) {
+  glfw2_testing::FakeJoystick stick;
+  stick.axes = std::move(axes);
+  stick.buttons = std::move(buttons);
+  glfw2_testing::PlugFakeJoystick(unit, stick);
+}
+
+void Harness::UnplugJoystick(int unit) { glfw2_testing::UnplugFakeJoystick(unit); }
+
+int RunInChild(const std::function<void()>& body) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    body();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return -1;
+}
+
+}  // namespace vgtest

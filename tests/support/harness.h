@@ -1,0 +1,121 @@
+// Headless game harness: the real c_MyApp, framework and devices driven update by update by a
+// fake window host (no window, so no OpenGL context; GL calls go to a GlRecorder, OpenAL Soft
+// uses its null output), a manual clock, a pretend window size and scripted input delivered
+// through the host's entry points. Used by the game, menu, gameplay tests and the benchmarks.
+//
+// One game per process: vgInit/vgMain and c_App::m_new may run only once, so a test that
+// needs a fresh game runs its scenario in a child process with RunInChild. Start() works in a
+// new temporary folder holding a `data` link (or a pruned copy) of <VG_BUILD_DIR>/game/data,
+// so the state file the game saves never leaks between scenarios.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/glfw2_testing.h"
+#include "host/glfw_game.h"
+#include "tests/support/gl_recorder.h"
+
+class c_MyApp;
+
+namespace vgtest {
+
+// The window host without a window: SetGlfwWindow records the request and resizes the
+// pretend window; Run is never used.
+class HarnessHost : public VgGlfwGame {
+ public:
+  struct WindowRequest {
+    int width, height;
+    bool fullscreen;
+  };
+  std::vector<WindowRequest> windowRequests;
+
+  void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                     int stencil, bool fullscreen) override;
+  void Run() override {}
+};
+
+// Runtime key codes the tests use most.
+enum Key {
+  kKeyBackspace = 8,
+  kKeyEnter = 13,
+  kKeySpace = 32,
+  kKeyEscape = 27,
+  kKeyLeft = 37,
+  kKeyUp = 38,
+  kKeyRight = 39,
+  kKeyDown = 40,
+  kKeyF1 = 112,
+  kKeyF2 = 113,
+  kKeyF4 = 115,
+  kKeyF11 = 122,
+  kKeyClose = 432,
+};
+
+class Harness {
+ public:
+  struct Options {
+    int width = 640;
+    int height = 480;
+    // Data files (relative to data/) to leave out; any entry makes Start copy the folder.
+    std::vector<std::string> removeData;
+    // Text written to the state file before the game starts; empty writes none.
+    std::string state;
+  };
+
+  Harness();
+  explicit Harness(Options options);
+  ~Harness();
+
+  // Creates the game as the program does (vgInit, vgMain), starts it and renders once.
+  void Start();
+
+  // One fixed step: the clock moves 1/60 s, then the host's UpdateGame.
+  void Update(int n = 1);
+  void Render();
+  // n times an update followed by a render, like the main loop when it keeps up.
+  void Frame(int n = 1);
+  // Updates (with renders) until the loader has finished, at most limit updates; returns
+  // how many ran.
+  int FinishLoading(int limit = 200);
+
+  void Press(int key);
+  void Release(int key);
+  // Press, one update, release.
+  void Tap(int key);
+  void Type(int character);
+  // Window pixels.
+  void MouseMove(float x, float y);
+  void MouseDown(float x, float y, int button = 0);
+  void MouseUp(int button = 0);
+  void Suspend();
+  void Resume();
+  // Resizes the pretend window (seen by the devices at the next render).
+  void Resize(int width, int height);
+  // A pad on unit 0..3: axes as GLFW reports them (y positive down) and button states.
+  void Joystick(int unit, std::vector<float> axes, std::vector<unsigned char> buttons);
+  void UnplugJoystick(int unit);
+
+  c_MyApp* app() const;
+  HarnessHost* host() const { return host_; }
+  GlRecorder& gl() { return *gl_; }
+  glfw2_testing::ManualClock& clock() { return clock_; }
+  const std::string& workDir() const { return workDir_; }
+  // <VG_BUILD_DIR>/game/data, or empty when it cannot be found.
+  static std::string DataDir();
+
+ private:
+  Options options_;
+  glfw2_testing::ManualClock clock_;
+  std::unique_ptr<GlRecorder> gl_;
+  HarnessHost* host_ = nullptr;
+  std::string workDir_;
+};
+
+// Runs body in a forked child and returns its exit status (the child exits 1 when a
+// GoogleTest expectation failed in it, else 0; a body may also end the process itself).
+// -1 when the child died from a signal.
+int RunInChild(const std::function<void()>& body);
+
+}  // namespace vgtest
