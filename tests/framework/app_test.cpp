@@ -75,7 +75,7 @@ TEST_F(AppTest, DelegateCreatesDevicesThenBracketsEveryCall) {
   host->RenderGame();
   EXPECT_EQ(log, (std::vector<std::string>{"render"}));
   EXPECT_EQ(vg_graphics_renderDevice, nullptr);
-  EXPECT_EQ(vgtest::glCounts.viewports, 1);
+  EXPECT_EQ(gl->Count("Viewport"), 1);
 
   log.clear();
   host->SuspendGame();
@@ -88,7 +88,7 @@ TEST_F(AppTest, RenderBeforeStartDoesNothing) {
   vg_app__delegate->RenderGame();
   host->RenderGame();
   EXPECT_TRUE(log.empty());
-  EXPECT_EQ(vgtest::glCounts.viewports, 0);
+  EXPECT_EQ(gl->Count("Viewport"), 0);
 }
 
 TEST_F(AppTest, SecondAppIsFatal) {

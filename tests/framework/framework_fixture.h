@@ -1,6 +1,6 @@
-// Shared set-up of the framework tests: a desktop host whose image decoder, joystick poll and
-// state file are scripted by the test, a GL table that draws nothing, fresh module globals
-// per test, and a helper that runs a fatal path in a child process.
+// Shared set-up of the framework tests: a desktop host whose image and sound decoders,
+// joystick poll and state file are scripted by the test, the GL and AL recorders in place of
+// the libraries, fresh module globals per test, and a helper for fatal paths in a child.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "devices/gl_api.h"
 #include "framework/framework.h"
 #include "host/glfw2_testing.h"
 #include "host/glfw_game.h"
 #include "runtime/gc.h"
 #include "runtime/string.h"
+#include "tests/support/al_recorder.h"
+#include "tests/support/gl_recorder.h"
 
 namespace vgtest {
 
@@ -46,8 +47,20 @@ class FakeHost : public VgGlfwGame {
   std::map<int, std::vector<bool>> joysticks;
   std::vector<int> polls;
 
+  std::map<std::string, int> sounds;  // path -> length in 16-bit mono frames
   std::string savedState;
   int millis = 0;
+
+  unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
+                               int* hertz) override {
+    auto it = sounds.find(Narrow(path));
+    if (it == sounds.end()) return nullptr;
+    *length = it->second;
+    *channels = 1;
+    *format = 2;
+    *hertz = 22050;
+    return static_cast<unsigned char*>(std::calloc(it->second, 2));
+  }
 
   unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override {
     std::string p = Narrow(path);
@@ -84,59 +97,16 @@ class FakeHost : public VgGlfwGame {
   int Millisecs() override { return millis; }
 };
 
-// Counts what reaches GL; no GL context is needed.
-struct GlCounts {
-  int viewports = 0;
-  int clears = 0;
-  int draws = 0;
-};
-inline GlCounts glCounts;
-
-inline VgGlApi NullGl() {
-  VgGlApi gl{};
-  gl.Viewport = [](int, int, int, int) { ++glCounts.viewports; };
-  gl.MatrixMode = [](unsigned int) {};
-  gl.LoadIdentity = [] {};
-  gl.Ortho = [](double, double, double, double, double, double) {};
-  gl.EnableClientState = [](unsigned int) {};
-  gl.VertexPointer = [](int, unsigned int, int, const void*) {};
-  gl.TexCoordPointer = [](int, unsigned int, int, const void*) {};
-  gl.ColorPointer = [](int, unsigned int, int, const void*) {};
-  gl.Enable = [](unsigned int) {};
-  gl.Disable = [](unsigned int) {};
-  gl.BlendFunc = [](unsigned int, unsigned int) {};
-  gl.Scissor = [](int, int, int, int) {};
-  gl.ClearColor = [](float, float, float, float) {};
-  gl.Clear = [](unsigned int) { ++glCounts.clears; };
-  gl.DrawArrays = [](unsigned int, int, int) { ++glCounts.draws; };
-  gl.DrawElements = [](unsigned int, int, unsigned int, const void*) { ++glCounts.draws; };
-  gl.GenTextures = [](int n, unsigned int* t) {
-    for (int i = 0; i < n; ++i) t[i] = 1 + i;
-  };
-  gl.DeleteTextures = [](int, const unsigned int*) {};
-  gl.BindTexture = [](unsigned int, unsigned int) {};
-  gl.TexParameteri = [](unsigned int, unsigned int, int) {};
-  gl.TexImage2D = [](unsigned int, int, int, int, int, int, unsigned int, unsigned int,
-                     const void*) {};
-  gl.TexSubImage2D = [](unsigned int, int, int, int, int, int, unsigned int, unsigned int,
-                        const void*) {};
-  gl.PixelStorei = [](unsigned int, int) {};
-  gl.GetError = []() -> unsigned int { return 0; };
-  gl.ReadPixels = [](int, int, int, int, unsigned int, unsigned int, void*) {};
-  return gl;
-}
-
 // Fresh framework globals and a fresh host; the collector roots are registered once.
 class FrameworkTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("ALSOFT_DRIVERS", "null", 0);
-    // OpenAL runs threads of its own, so death tests re-run the test in a fresh process.
+    // Death tests re-run the test in a fresh process rather than fork a threaded one.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     glfw2_testing::SetClosedWindowSize(640, 480);
-    savedGl_ = vgGl;
-    vgGl = NullGl();
-    glCounts = GlCounts{};
+    gl = std::make_unique<GlRecorder>();
+    al = std::make_unique<AlRecorder>();
     host = std::make_unique<FakeHost>();
     host->log = &log;
     static bool rooted = false;
@@ -148,15 +118,15 @@ class FrameworkTest : public ::testing::Test {
     gc_mark();
   }
   void TearDown() override {
-    vgGl = savedGl_;
+    gl.reset();
+    al.reset();
     glfw2_testing::Reset();
   }
 
   std::unique_ptr<FakeHost> host;
   std::vector<std::string> log;
-
- private:
-  VgGlApi savedGl_{};
+  std::unique_ptr<GlRecorder> gl;
+  std::unique_ptr<AlRecorder> al;
 };
 
 // Runs body in a death-test child with stdin at end of file (so the fatal-error path ends
