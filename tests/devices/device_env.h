@@ -30,6 +30,10 @@ inline const std::string& ScratchDir() {
                     std::to_string(static_cast<long>(getpid()));
     std::string cmd = "mkdir -p '" + d + "'";
     if (std::system(cmd.c_str()) != 0) std::abort();
+    std::atexit([] {
+      std::string rm = "rm -rf '" + ScratchDir() + "'";
+      if (std::system(rm.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", rm.c_str());
+    });
     return d;
   }();
   return dir;
