@@ -30,9 +30,10 @@ inline const std::string& ScratchDir() {
                     std::to_string(static_cast<long>(getpid()));
     std::string cmd = "mkdir -p '" + d + "'";
     if (std::system(cmd.c_str()) != 0) std::abort();
+    // The command outlives the string statics, which are gone when atexit handlers run.
+    static const std::string* remove = new std::string("rm -rf '" + d + "'");
     std::atexit([] {
-      std::string rm = "rm -rf '" + ScratchDir() + "'";
-      if (std::system(rm.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", rm.c_str());
+      if (std::system(remove->c_str()) != 0) std::fprintf(stderr, "%s failed\n", remove->c_str());
     });
     return d;
   }();
