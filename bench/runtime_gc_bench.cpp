@@ -4,6 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <time.h>
+
 #include <chrono>
 #include <vector>
 
@@ -88,35 +92,48 @@ TreeNode* build_tree(int n) {
 }
 
 // A million live nodes; each step first allocates about 1 KiB of garbage (as an update
-// would), then one collector step is timed. Three whole cycles are measured.
+// would), then one collector step is timed. Three whole cycles are measured, after the one
+// untimed step that ends the building of the tree.
 void BM_CollectorStepWithMillionLiveObjects(benchmark::State& state) {
   gc_init();
   gc_clear_roots();
   gc_root(g_tree);
   gc_assign(g_tree, build_tree(1000000));
   gc_mark();
-  std::vector<double> micros;
+  // Building the tree counts as 45 MiB of new objects, so the first step marks it all at
+  // once and sweeps; the measurement starts after it, in the steady state.
+  gc_collect();
+  std::vector<double> micros, cpu_micros;
   for (auto _ : state) {
     micros.clear();
+    cpu_micros.clear();
     int sweeps = 0;
     while (sweeps < 3) {
       for (int i = 0; i < 1024 / static_cast<int>(sizeof(TreeNode)); ++i) {
         benchmark::DoNotOptimize(new TreeNode());
       }
       int markbit = gc_markbit;
+      timespec c0, c1;
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
       auto t0 = std::chrono::steady_clock::now();
       gc_collect();
       auto t1 = std::chrono::steady_clock::now();
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
       micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+      cpu_micros.push_back((c1.tv_sec - c0.tv_sec) * 1e6 + (c1.tv_nsec - c0.tv_nsec) / 1e3);
       if (gc_markbit != markbit) ++sweeps;
     }
   }
-  std::vector<double> sorted = micros;
-  std::sort(sorted.begin(), sorted.end());
-  state.counters["steps"] = static_cast<double>(sorted.size());
-  state.counters["median_us"] = sorted[sorted.size() / 2];
-  state.counters["p99_us"] = sorted[sorted.size() * 99 / 100];
-  state.counters["max_us"] = sorted.back();
+  // Wall-clock figures include the times this process was not running on a shared machine;
+  // the thread's CPU time shows the step's own cost.
+  for (auto [times, prefix] : {std::pair(micros, ""), std::pair(cpu_micros, "cpu_")}) {
+    std::sort(times.begin(), times.end());
+    std::string p(prefix);
+    state.counters[p + "median_us"] = times[times.size() / 2];
+    state.counters[p + "p99_us"] = times[times.size() * 99 / 100];
+    state.counters[p + "max_us"] = times.back();
+  }
+  state.counters["steps"] = static_cast<double>(micros.size());
   state.counters["live_MiB"] = gc_alloced_bytes / 1048576.0;
 }
 BENCHMARK(BM_CollectorStepWithMillionLiveObjects)->Iterations(1)->Unit(benchmark::kMillisecond);
