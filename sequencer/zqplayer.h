@@ -3,11 +3,10 @@
 // random generator, a staged loader decodes it during renders, and the update plays it.
 // Owned by the game object (its m_Music), called only while vg_Vantorell_HasMusic is 1.
 #pragma once
+#include "framework/audio.h"
+#include "framework/graphics.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
-
-class c_Sound;
-class c_Image;
 
 class c_ZqPlayer : public Object {
  public:

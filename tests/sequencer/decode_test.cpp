@@ -1,0 +1,155 @@
+// The sequencer's loader on a real OpenGL context under a private X server: a tune image
+// with known pixels is decoded, three stages a render, through the program's own start-up
+// path in a child process, and the note table it reports is checked value by value.
+#include <stb/stb_image_write.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/app.h"
+#include "framework/framework.h"
+#include "framework/graphics.h"
+#include "host/glfw_game.h"
+#include "runtime/startup.h"
+#include "sequencer/zqplayer.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+// Pixel (x, y) of pattern frame f in a 512 x 512 tune image, frames eight to a row.
+struct TunePixel {
+  int frame, x, y, blue;
+};
+
+const TunePixel kPixels[] = {
+    {0, 0, 0, 255},  // voice 0 note: 255 >> 3 = 31
+    {0, 1, 0, 7},    // voice 0 volume: below one step of 8, so 0
+    {0, 2, 0, 8},    // voice 0 effect: 1
+    {0, 9, 3, 136},  // voice 1 volume at step 3: 17
+    {10, 0, 63, 64}, // voice 0 note at the last step of pattern 10: 8
+    {40, 12, 5, 80}, // voice 1, value 4, step 5 of pattern 40: 10
+    {63, 0, 0, 255}, // pattern 63 is never decoded
+};
+
+void WriteTune(const std::string& path) {
+  std::vector<unsigned int> px(512 * 512, 0xff000000u);  // opaque black, bytes R G B A
+  for (const TunePixel& p : kPixels) {
+    int x = p.frame % 8 * 64 + p.x, y = p.frame / 8 * 64 + p.y;
+    px[y * 512 + x] = 0xff000000u | static_cast<unsigned>(p.blue) << 16;
+  }
+  ASSERT_NE(stbi_write_png(path.c_str(), 512, 512, 4, px.data(), 512 * 4), 0);
+}
+
+void Report(const std::string& line) { std::ofstream("report.txt", std::ios::app) << line << "\n"; }
+
+class DecodeApp : public c_App {
+ public:
+  c_ZqPlayer* zq = nullptr;
+  int renders = 0;
+
+  c_App* m_new() {
+    c_App::m_new();
+    return this;
+  }
+  int p_OnCreate() override {
+    vg_app_SetUpdateRate(60);
+    gc_assign(zq, (new c_ZqPlayer())->m_new());
+    zq->p_Zq_Init(32, 4, 3, 3, 4);
+    zq->p_Zq_StartTune(String("Probe"), 1, 100);
+    return 0;
+  }
+  int p_OnRender() override {
+    if (zq->m_loadStage > 0) ++renders;
+    zq->p_Zq_Alive_R();
+    if (zq->m_loadStage == 0) {
+      std::ostringstream out;
+      out << "renders " << renders << " image " << (zq->m_tuneImage ? 1 : 0);
+      Report(out.str());
+      auto cell = [this](int p, int v, int t, int k) {
+        return zq->m_notes[p * 4096 + v * 512 + t * 8 + k];
+      };
+      Report("p0 " + std::to_string(cell(0, 0, 0, 0)) + " " + std::to_string(cell(0, 0, 0, 1)) +
+             " " + std::to_string(cell(0, 0, 0, 2)) + " " + std::to_string(cell(0, 1, 3, 1)));
+      Report("p10 " + std::to_string(cell(10, 0, 63, 0)));
+      Report("p40 " + std::to_string(cell(40, 1, 5, 4)));
+      Report("p63 " + std::to_string(cell(63, 0, 0, 0)));
+      std::string last = "last";
+      for (int v = 0; v < 5; ++v) last += " " + std::to_string(zq->m_lastPattern[v]);
+      Report(last);
+      // The scratch square must not show: the hook clears to black after its stages.
+      Array<int> px(64 * 64);
+      vg_graphics_ReadPixels(px, 0, 0, 64, 64);
+      int lit = 0;
+      for (int i = 0; i < px.Length(); ++i) lit += (px[i] & 0xffffff) != 0;
+      Report("lit " + std::to_string(lit));
+      vg_app_EndApp();
+    }
+    return 0;
+  }
+  void mark() override { gc_mark_q(zq); }
+};
+
+}  // namespace
+
+int vgInit() {
+  vg_framework_InitGlobals();
+  vg_framework_AddRoots();
+  return 0;
+}
+
+int vgMain() {
+  (new DecodeApp())->m_new();
+  return 0;
+}
+
+namespace {
+
+class TuneDecodeTest : public vgtest::XvfbTest {};
+
+TEST_F(TuneDecodeTest, TuneImageDecodesIntoTheNoteTableOverTwentyFourRenders) {
+  char dirTemplate[] = "/tmp/vg-sequencer-decode-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  std::string dir = dirTemplate;
+  ASSERT_EQ(mkdir((dir + "/data").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir((dir + "/data/tunes").c_str(), 0755), 0);
+  WriteTune(dir + "/data/tunes/Probe.png");
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "r", stdin)) _exit(90);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    char name[] = "vantorell-sequencer-test";
+    char* argv[] = {name, nullptr};
+    _exit(VgTarvikGame::Main(1, argv));
+  }
+  int status = -1;
+  for (int i = 0; i < 600 && waitpid(pid, &status, WNOHANG) != pid; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (!WIFEXITED(status)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  std::stringstream report;
+  report << std::ifstream(dir + "/report.txt").rdbuf();
+  EXPECT_EQ(report.str(),
+            "renders 24 image 1\n"
+            "p0 31 0 1 17\n"
+            "p10 8\n"
+            "p40 10\n"
+            "p63 0\n"
+            "last 10 40 0 0 0\n"
+            "lit 0\n");
+  if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+}  // namespace
