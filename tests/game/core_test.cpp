@@ -7,10 +7,9 @@
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
-using vgtest::RunInChild;
 
 TEST(GameCore, StartsOnTheLoaderThenReachesTheTitleMenu) {
-  EXPECT_EQ(0, RunInChild([] {
+  VG_IN_CHILD([] {
     Harness h;
     h.Start();
     c_MyApp* app = h.app();
@@ -29,5 +28,5 @@ TEST(GameCore, StartsOnTheLoaderThenReachesTheTitleMenu) {
     EXPECT_EQ(24, updates);
     EXPECT_EQ(0, app->m_Loading);
     EXPECT_EQ(1, app->m_Screen);
-  }));
+  });
 }

@@ -30,6 +30,17 @@ void HarnessHost::SetGlfwWindow(int width, int height, int, int, int, int, int, 
   glfw2_testing::SetClosedWindowSize(width, height);
 }
 
+FILE* HarnessHost::OpenFile(String path, String mode) {
+  opened.push_back(path.ToUtf8());
+  return VgGlfwGame::OpenFile(path, mode);
+}
+
+std::vector<std::string> HarnessHost::TakeOpened() {
+  std::vector<std::string> out;
+  out.swap(opened);
+  return out;
+}
+
 Harness::Harness() : Harness(Options()) {}
 
 Harness::Harness(Options options) : options_(std::move(options)) {}

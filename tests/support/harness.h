@@ -30,10 +30,15 @@ class HarnessHost : public VgGlfwGame {
     bool fullscreen;
   };
   std::vector<WindowRequest> windowRequests;
+  // Every file the devices asked for, in order (paths as the host received them).
+  std::vector<std::string> opened;
 
   void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
                      int stencil, bool fullscreen) override;
   void Run() override {}
+  FILE* OpenFile(String path, String mode) override;
+  // The files opened since the last call, and forgets them.
+  std::vector<std::string> TakeOpened();
 };
 
 // Runtime key codes the tests use most.
@@ -117,5 +122,16 @@ class Harness {
 // GoogleTest expectation failed in it, else 0; a body may also end the process itself).
 // -1 when the child died from a signal.
 int RunInChild(const std::function<void()>& body);
+
+}  // namespace vgtest
+
+// Runs a scenario (a lambda) in a child process and expects it to pass there.
+#define VG_IN_CHILD(...)                                    \
+  do {                                                      \
+    int vg_child_status_ = ::vgtest::RunInChild(__VA_ARGS__); \
+    EXPECT_EQ(0, vg_child_status_) << "the scenario failed in its child process"; \
+  } while (0)
+
+namespace vgtest {
 
 }  // namespace vgtest
