@@ -3,10 +3,13 @@
 // applications in place of the game. One checks drawn pixels; the other is the stand-in
 // application that draws images and text, plays a sound and reacts to keys and the close box.
 #include <stb/stb_image_write.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
