@@ -12,8 +12,9 @@ namespace {
 constexpr float kItemStep = 88;  // carousel spacing between the two items
 constexpr int kItems = 2;
 
-// Score-table offset of a game mode; modes outside the five stored tables read the first.
-int vg_menu_TableBase(int mode) { return mode >= 1 && mode <= 5 ? 10 * (mode - 1) : 0; }
+// Score-table offset of a game mode: its top ten there, its last ten just after. Modes whose
+// last ten would run past the 50 entries read the first table instead.
+int vg_menu_TableBase(int mode) { return mode >= 1 && mode <= 4 ? 10 * (mode - 1) : 0; }
 
 }  // namespace
 

@@ -15,9 +15,8 @@ constexpr float kPopupW = 160;
 
 float vg_results_Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// Score-table offset of the current game mode; modes outside 1..5 would index past the
-// 50 entries, so they read the first table.
-int vg_results_TableBase(int mode) { return mode >= 1 && mode <= 5 ? 10 * (mode - 1) : 0; }
+// Score-table offset of the current game mode, as the menu files scores (game/menu.cpp).
+int vg_results_TableBase(int mode) { return mode >= 1 && mode <= 4 ? 10 * (mode - 1) : 0; }
 
 // The column (row) index relative to the middle of the grid, with the middle cell counted
 // as -1 so that no cell stays put while the others fly in.

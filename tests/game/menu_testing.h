@@ -16,10 +16,10 @@
 
 namespace menutest {
 
-// One run of glyphs drawn with the same colour and alpha (one p_Text call, usually).
+// One line of glyphs drawn with the same colour and alpha on the same baseline.
 struct TextRun {
   std::string text;  // the drawn characters; spaces are not drawn and so not here
-  float alpha, r, g, b;
+  float alpha, r, g, b, y;
 };
 
 inline std::vector<TextRun> Texts(c_MyApp* app) {
@@ -29,16 +29,16 @@ inline std::vector<TextRun> Texts(c_MyApp* app) {
     if (static_cast<int>(rec[0]) != app->m_CurFont || rec[0] < 0) continue;
     char ch = static_cast<char>(static_cast<int>(rec[6]) + 32);
     if (runs.empty() || runs.back().alpha != rec[7] || runs.back().r != rec[10] ||
-        runs.back().g != rec[11] || runs.back().b != rec[12] || at == 0 ||
+        runs.back().g != rec[11] || runs.back().b != rec[12] || runs.back().y != rec[2] ||
         static_cast<int>(app->m_DrawList[at - kDrawRecord]) != app->m_CurFont) {
-      runs.push_back({std::string(), rec[7], rec[10], rec[11], rec[12]});
+      runs.push_back({std::string(), rec[7], rec[10], rec[11], rec[12], rec[2]});
     }
     runs.back().text += ch;
   }
   return runs;
 }
 
-// Every glyph of the picture in order, as one string without spaces.
+// Every line of text in the picture in order, each followed by "/".
 inline std::string AllText(c_MyApp* app) {
   std::string all;
   for (const TextRun& run : Texts(app)) all += run.text + "/";
