@@ -66,14 +66,16 @@ float Clamp1(float v) { return v < -1 ? -1 : (v > 1 ? 1 : v); }
 
 int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// One keyboard ramp: held moves it 0.15 a frame, released brings it back 0.2 a frame.
+// One keyboard ramp: held moves it 0.15 a frame, released brings it back 0.2 a frame. The
+// steps do not add up exactly in floats, so a remainder below a thousandth of a step counts
+// as home; otherwise a full ramp would take a sixth frame to settle.
 void Ramp(bool held, float dir, float& ramp, float& analog) {
   if (held) {
     ramp += 0.15f * dir;
     analog = ramp;
   } else if (ramp * dir > 0) {
     float back = ramp - 0.2f * dir;
-    ramp = back * dir > 0 ? back : 0;
+    ramp = back * dir > 0.0002f ? back : 0;
     analog = ramp;
   }
 }
