@@ -457,7 +457,9 @@ void glfwSetWindowRefreshCallback(GLFWwindowrefreshfun cbfun) { f.refreshfun = c
 int glfwGetVideoModes(GLFWvidmode* list, int maxcount) {
   if (!list || maxcount <= 0) return 0;
   if (f.headless) {
-    const GLFWvidmode modes[2] = {{640, 480, 8, 8, 8}, {kHeadlessDesktopW, kHeadlessDesktopH, 8, 8, 8}};
+    // A 16-bit mode first (5 red, 5 blue, 6 green), then the desktop.
+    const GLFWvidmode modes[2] = {{640, 480, 5, 5, 6},
+                                  {kHeadlessDesktopW, kHeadlessDesktopH, 8, 8, 8}};
     int n = maxcount < 2 ? maxcount : 2;
     for (int i = 0; i < n; ++i) list[i] = modes[i];
     return n;

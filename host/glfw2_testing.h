@@ -39,7 +39,9 @@ class ManualClock : public Clock {
 };
 
 // Headless mode: glfwInit always succeeds and glfwOpenWindow makes a pretend window with no
-// context, so the host's loop runs without a display. Off by default.
+// context, so the host's loop runs without a display. Its desktop is 1280 x 720 with 8 bits
+// per channel (full screen takes that size); its video modes are a 640 x 480 16-bit mode and
+// the desktop. Off by default.
 void SetHeadless(bool headless);
 // Focus and minimised state of the headless window (a new one starts active, not iconified).
 void SetHeadlessWindowState(bool active, bool iconified);

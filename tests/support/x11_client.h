@@ -1,0 +1,40 @@
+// A test's hands on the X server: find a window by its title, ask it to close the way a
+// window manager does, focus it, type into it with xdotool and take screenshots with
+// ImageMagick's import. Every call opens its own connection to $DISPLAY.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace vgtest {
+
+// The X id of a mapped window whose title is exactly title, waiting up to timeout seconds;
+// 0 when there is none.
+unsigned long FindWindowByTitle(const std::string& title, double timeout = 5);
+
+struct WindowGeometry {
+  int x = 0, y = 0;  // relative to the root window
+  int width = 0, height = 0;
+  bool viewable = false;
+};
+bool GetWindowGeometry(unsigned long window, WindowGeometry* out);
+// The root window's size (the screen the server was started with).
+bool GetScreenSize(int* width, int* height);
+
+// Sends WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager's close box does.
+bool SendDeleteWindow(unsigned long window);
+// Gives the window the keyboard focus and raises it.
+bool FocusWindow(unsigned long window);
+
+// xdotool without a window target, so the keys go to the focused window through XTEST:
+// for example XdotoolKey("key", "Left") or XdotoolKey("keydown", "a").
+bool XdotoolKey(const std::string& command, const std::string& keys);
+
+// import -window ID file.png: a PNG a person can look at.
+bool Screenshot(unsigned long window, const std::string& pngPath);
+// The window's pixels as packed RGB, read through import as a binary PPM.
+bool CaptureRgb(unsigned long window, std::vector<unsigned char>* rgb, int* width, int* height);
+
+// Runs a program (argv[0] looked up on PATH) and returns its exit status, or -1.
+int RunProgram(const std::vector<std::string>& argv);
+
+}  // namespace vgtest

@@ -1,0 +1,59 @@
+// A private X server for tests that need a real window: starts Xvfb on a free display,
+// points DISPLAY at it (with Mesa's software OpenGL) and stops it again. Used by the host's
+// window tests and by any layer's test that opens a window; see XvfbTest and XvfbEnvironment.
+#pragma once
+#include <sys/types.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace vgtest {
+
+class XvfbServer {
+ public:
+  XvfbServer() = default;
+  XvfbServer(const XvfbServer&) = delete;
+  XvfbServer& operator=(const XvfbServer&) = delete;
+  ~XvfbServer() { Stop(); }
+
+  // Starts the server with one screen of the given size, sets DISPLAY and
+  // LIBGL_ALWAYS_SOFTWARE=1 for this process, and returns once a client can connect.
+  // False (with the reason in error()) when the server cannot be started.
+  bool Start(int width = 1280, int height = 1024, int depth = 24);
+  // Stops the server and restores DISPLAY as it was. Safe to call twice.
+  void Stop();
+
+  bool running() const { return pid_ > 0; }
+  const std::string& display() const { return display_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+  std::string error_;
+  bool hadDisplay_ = false;
+  std::string oldDisplay_;
+};
+
+// A fixture whose test suite shares one server, started before the first test of the suite
+// and stopped after the last. Tests fail (rather than skip) when Xvfb cannot start.
+class XvfbTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  void SetUp() override;
+  static XvfbServer* server();
+};
+
+// The same for a whole test program: ::testing::AddGlobalTestEnvironment(new XvfbEnvironment).
+class XvfbEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  XvfbServer server_;
+};
+
+}  // namespace vgtest
