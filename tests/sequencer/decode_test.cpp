@@ -53,6 +53,7 @@ class DecodeApp : public c_App {
  public:
   c_ZqPlayer* zq = nullptr;
   int renders = 0;
+  double slowest = 0;
 
   c_App* m_new() {
     c_App::m_new();
@@ -66,8 +67,15 @@ class DecodeApp : public c_App {
     return 0;
   }
   int p_OnRender() override {
-    if (zq->m_loadStage > 0) ++renders;
+    bool loading = zq->m_loadStage > 0;
+    auto start = std::chrono::steady_clock::now();
     zq->p_Zq_Alive_R();
+    if (loading) {
+      ++renders;
+      double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      if (ms > slowest) slowest = ms;
+      if (std::getenv("VG_TRACE_RENDERS")) std::printf("render %d: %.2f ms\n", renders, ms);
+    }
     if (zq->m_loadStage == 0) {
       std::ostringstream out;
       out << "renders " << renders << " image " << (zq->m_tuneImage ? 1 : 0);
@@ -89,6 +97,8 @@ class DecodeApp : public c_App {
       int lit = 0;
       for (int i = 0; i < px.Length(); ++i) lit += (px[i] & 0xffffff) != 0;
       Report("lit " + std::to_string(lit));
+      // For the record only: the slowest render that ran loader stages.
+      std::printf("slowest loading render: %.2f ms\n", slowest);
       vg_app_EndApp();
     }
     return 0;
