@@ -51,7 +51,8 @@ int vgInit() {
   vg_Vantorell_jscrw = 640.0f;
   vg_Vantorell_jscrh = 480.0f;
   vg_Vantorell_iCadeControls = 0;
-  vg_Vantorell_HasMusicStream = 1;
+  // The sequencer build plays its own tunes; the streamed ones would drown them out.
+  vg_Vantorell_HasMusicStream = VANTORELL_SEQUENCER_MUSIC ? 0 : 1;
   vg_random_Seed = 1234;
   gc_assign(vg_Vantorell_TwitterName, BuildTwitterNames());
   gc_assign(vg_Vantorell_CreditText, BuildCreditText());

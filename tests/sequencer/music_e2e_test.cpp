@@ -1,0 +1,132 @@
+// The sequencer heard in the real game: the program built with sequencer music is started
+// under a private X server with OpenAL Soft writing its mix to a wave file, a game is started
+// from the title menu, and the recording must hold music whose loudness pulses with the
+// sequencer's steps (80 ms at the game's tempo of 100).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/x11_client.h"
+#include "tests/support/xvfb.h"
+
+#ifndef VANTORELL_SEQUENCER_MUSIC
+#define VANTORELL_SEQUENCER_MUSIC 0
+#endif
+
+namespace {
+
+void Sleep(double seconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
+}
+
+// The 16-bit samples of a RIFF file, mixed down to mono. The writer may not have finished
+// its header when the program ends, so the data runs to the end of the file.
+std::vector<float> ReadWaveMono(const std::string& path, int* rate) {
+  std::ifstream f(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  std::vector<float> out;
+  size_t fmt = bytes.find("fmt "), data = bytes.find("data");
+  if (fmt == std::string::npos || data == std::string::npos || fmt + 24 > bytes.size()) return out;
+  auto u16 = [&](size_t at) { return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8; };
+  int channels = u16(fmt + 10);
+  *rate = u16(fmt + 12) | u16(fmt + 14) << 16;
+  int bits = u16(fmt + 22);
+  if (bits != 16 || channels < 1) return out;
+  for (size_t i = data + 8; i + 2 * channels <= bytes.size(); i += 2 * channels) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += static_cast<short>(u16(i + 2 * c)) / 32768.0f;
+    out.push_back(sum / channels);
+  }
+  return out;
+}
+
+// Normalised autocorrelation of x at lag k (x has its mean removed).
+double Autocorrelation(const std::vector<double>& x, int k) {
+  double num = 0, den = 0;
+  for (size_t i = 0; i < x.size(); ++i) {
+    den += x[i] * x[i];
+    if (i + k < x.size()) num += x[i] * x[i + k];
+  }
+  return den > 0 ? num / den : 0;
+}
+
+class SequencerMusicTest : public vgtest::XvfbTest {};
+
+TEST_F(SequencerMusicTest, AGameStartedFromTheMenuPlaysSequencedMusicInStepRhythm) {
+  if (!VANTORELL_SEQUENCER_MUSIC) {
+    GTEST_SKIP() << "built without VANTORELL_SEQUENCER_MUSIC; the sequencer build runs this";
+  }
+  const char* build = std::getenv("VG_BUILD_DIR");
+  ASSERT_NE(build, nullptr);
+  char dirTemplate[] = "/tmp/vg-sequencer-music-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  std::string dir = dirTemplate;
+  ASSERT_EQ(symlink((std::string(build) + "/game/data").c_str(), (dir + "/data").c_str()), 0);
+  std::ofstream(dir + "/alsoft.conf") << "[general]\ndrivers=wave\n[wave]\nfile=" << dir << "/mix.wav\n";
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "r", stdin)) _exit(90);
+    std::freopen("/dev/null", "w", stdout);
+    setenv("ALSOFT_CONF", (dir + "/alsoft.conf").c_str(), 1);
+    unsetenv("ALSOFT_DRIVERS");
+    std::string exe = std::string(build) + "/game/vantorell";
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(91);
+  }
+  unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
+  ASSERT_NE(window, 0u) << "no game window";
+  vgtest::FocusWindow(window);
+  Sleep(4);  // the loading screen's stages, then the title menu
+  vgtest::XdotoolKey("keydown", "space");
+  Sleep(0.2);
+  vgtest::XdotoolKey("keyup", "space");
+  Sleep(9);  // the tune loads over 24 renders, then plays
+  vgtest::SendDeleteWindow(window);
+  int status = -1;
+  for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) != pid; ++i) Sleep(0.1);
+  if (!WIFEXITED(status)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the close box ends the game";
+
+  int rate = 0;
+  std::vector<float> mix = ReadWaveMono(dir + "/mix.wav", &rate);
+  ASSERT_GT(rate, 0) << "no wave output";
+  ASSERT_GT(mix.size(), static_cast<size_t>(rate * 10));
+
+  // Loudness in 10 ms frames over the last six seconds, when the tune is surely playing.
+  int frame = rate / 100;
+  std::vector<double> env;
+  for (size_t at = mix.size() - 6 * rate; at + frame <= mix.size(); at += frame) {
+    double e = 0;
+    for (int i = 0; i < frame; ++i) e += mix[at + i] * mix[at + i];
+    env.push_back(std::sqrt(e / frame));
+  }
+  double mean = 0;
+  for (double e : env) mean += e;
+  mean /= env.size();
+  EXPECT_GT(mean, 0.005) << "the recording is silent";
+  for (double& e : env) e -= mean;
+
+  // Steps are 8 frames apart: loudness repeats at whole steps more than half-way between.
+  double onStep = std::max(Autocorrelation(env, 8), Autocorrelation(env, 16));
+  double offStep = std::max(Autocorrelation(env, 4), Autocorrelation(env, 12));
+  EXPECT_GT(onStep, offStep + 0.05) << "step lag " << onStep << ", half-step lag " << offStep;
+  if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+}  // namespace
