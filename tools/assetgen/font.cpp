@@ -133,7 +133,10 @@ int glyph_advance(int code) {
   }
 }
 
+// Glyphs narrower than their advance allows (punctuation) are centred in their box, so that
+// brackets and commas sit evenly between their neighbours.
 static void paint_glyph(Canvas& c, int x, int y, const Glyph& g, Rgba colour, int px) {
+  x += (glyph_advance(g.code) - 1 - glyph_width(g)) / 2 * px;
   for (int row = 0; row < 10; ++row)
     for (int col = 0; g.rows[row][col]; ++col)
       if (g.rows[row][col] == '#') c.rect(x + col * px, y + row * px, px, px, colour);
@@ -162,7 +165,7 @@ Canvas make_quilbent() {
     int x, y;
     Canvas::frame_origin(sheet.w(), 16, 16, i, &x, &y);
     // The game centres each cell on the pen; the glyph's left edge sits 3 pixels left of the
-    // centre so a 6-pixel letter is centred and narrower ones keep the same left edge.
+    // centre so a 6-pixel letter is centred and narrower letters keep the same left edge.
     paint_glyph(sheet, x + 5, y + 3, *g, rgb(255, 255, 255), 1);
   }
   return sheet;
