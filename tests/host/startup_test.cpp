@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
@@ -108,32 +107,43 @@ TEST_F(HostStartupWindow, TheProgramShowsItsWindowAndTheCloseBoxEndsItWithStatus
   }
   close(fds[1]);
 
-  unsigned long id = vgtest::FindWindowByTitle("Vantorell", 15);
+  std::string out;
+  // Reads what the program prints until it says `until` (or ends); false on time-out.
+  auto readUntil = [&](const char* until) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < end) {
+      if (until && out.find(until) != std::string::npos) return true;
+      pollfd p{fds[0], POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char block[1024];
+      ssize_t n = read(fds[0], block, sizeof block);
+      if (n <= 0) return until == nullptr;
+      out.append(block, n);
+    }
+    return false;
+  };
+
+  unsigned long id = vgtest::FindWindowByTitle("Vantorell", 20);
   EXPECT_NE(id, 0u);
   vgtest::WindowGeometry g;
   if (id && vgtest::GetWindowGeometry(id, &g)) {
     EXPECT_EQ(g.width, 640);
     EXPECT_EQ(g.height, 480);
   }
-  // Let it run a few updates before asking it to close.
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  // Let it run its first updates before asking it to close.
+  EXPECT_TRUE(readUntil("updates=10"));
   if (id) {
     EXPECT_TRUE(vgtest::SendDeleteWindow(id));
   }
-
-  std::string out;
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  while (std::chrono::steady_clock::now() < end) {
-    pollfd p{fds[0], POLLIN, 0};
-    if (poll(&p, 1, 100) <= 0) continue;
-    char block[1024];
-    ssize_t n = read(fds[0], block, sizeof block);
-    if (n <= 0) break;
-    out.append(block, n);
-  }
+  EXPECT_TRUE(readUntil(nullptr));
   close(fds[0]);
   int status = 0;
-  if (waitpid(pid, &status, WNOHANG) != pid) {
+  bool ended = false;
+  for (int i = 0; i < 500 && !ended; ++i) {
+    ended = waitpid(pid, &status, WNOHANG) == pid;
+    if (!ended) poll(nullptr, 0, 20);
+  }
+  if (!ended) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     FAIL() << "the program did not end; output:\n" << out;
