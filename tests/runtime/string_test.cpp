@@ -81,7 +81,8 @@ TEST(StringSharing, CountsFollowCopiesAndAssignment) {
     String c;
     c = b;
     EXPECT_EQ(rep->refs, 3);
-    c = c;  // self-assignment retains before releasing, so it must not free
+    String& same = c;
+    c = same;  // self-assignment retains before releasing, so it must not free
     EXPECT_EQ(rep->refs, 3);
     EXPECT_EQ(c, String("text"));
   }
