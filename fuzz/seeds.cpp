@@ -1,0 +1,63 @@
+// Writes the seed corpora of the decoder fuzz targets: small valid and nearly valid WAV,
+// Ogg and PNG files made by the same builders the device tests use. Run by scripts/fuzz as
+// fuzz_seeds <corpus dir>; creates <dir>/wav_fuzz, <dir>/ogg_fuzz and <dir>/png_fuzz.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/devices/device_env.h"
+
+using device_env::Wav;
+
+namespace {
+
+void Put(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes) {
+  mkdir(dir.c_str(), 0755);
+  std::string path = dir + "/" + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+std::vector<uint8_t> Cut(std::vector<uint8_t> b, size_t n) {
+  if (n < b.size()) b.resize(n);
+  return b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds <corpus dir>\n");
+    return 2;
+  }
+  std::string root = argv[1];
+  mkdir(root.c_str(), 0755);
+
+  std::string wav = root + "/wav_fuzz";
+  Put(wav, "mono16", device_env::PcmWav(1, 16, 8000, 16));
+  Put(wav, "stereo8", device_env::PcmWav(2, 8, 11025, 8));
+  Put(wav, "fmt18", Wav::Header(1, 1, 8000, 16, 18).Chunk("data", device_env::Counting(8)).bytes);
+  Put(wav, "list", Wav::Header(1, 2, 8000, 16).Chunk("LIST", {'I', 'N', 'F', 'O', 1}).Raw({0})
+                       .Chunk("data", device_env::Counting(8)).bytes);
+  Put(wav, "float", Wav::Header(3, 1, 8000, 32).Chunk("data", device_env::Counting(8)).bytes);
+  Put(wav, "cut", Cut(device_env::PcmWav(1, 16, 8000, 16), 40));
+
+  std::string ogg = root + "/ogg_fuzz";
+  std::vector<uint8_t> tone = device_env::OggTone(1, 8000, 0.1);
+  Put(ogg, "mono", tone);
+  Put(ogg, "stereo", device_env::OggTone(2, 11025, 0.05));
+  Put(ogg, "half", Cut(tone, tone.size() / 2));
+
+  std::string png = root + "/png_fuzz";
+  Put(png, "rgba", device_env::Png(4, 3, 4, device_env::Counting(4 * 3 * 4)));
+  Put(png, "rgb", device_env::Png(3, 2, 3, device_env::Counting(3 * 2 * 3)));
+  Put(png, "gray", device_env::Png(5, 1, 1, device_env::Counting(5)));
+  Put(png, "ga", device_env::Png(2, 2, 2, device_env::Counting(8)));
+  std::vector<uint8_t> big = device_env::Png(16, 16, 4, device_env::Counting(16 * 16 * 4));
+  Put(png, "cut", Cut(big, big.size() / 2));
+  return 0;
+}
