@@ -5,11 +5,14 @@
 
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "host/glfw_game.h"
+
+#include <vorbis/codec.h>
 
 // The decoders' code is in Debian's libstb; these are declarations only. stb_vorbis.h keeps
 // its one-letter macros to its implementation half, which HEADER_ONLY leaves out.
@@ -107,13 +110,13 @@ unsigned char* vgParseWAV(const unsigned char* bytes, size_t size, int* length, 
   if (!in.Skip(fmtSize - 16 + (fmtSize & 1))) return nullptr;
   unsigned int bytesPerSample = bits / 8;
   unsigned long frameSize = static_cast<unsigned long>(chans) * bytesPerSample;
-  if (frameSize == 0 || rate == 0) return nullptr;
+  if (frameSize == 0 || rate == 0 || rate > INT_MAX) return nullptr;
 
   for (;;) {
     unsigned char id[4];
     unsigned long chunkSize;
     if (!in.Bytes(id, 4) || !in.U32(&chunkSize)) return nullptr;
-    if (chunkSize > in.Left()) return nullptr;
+    if (chunkSize > in.Left() || chunkSize > INT_MAX) return nullptr;
     if (std::memcmp(id, "data", 4) == 0) {
       if (chunkSize % frameSize != 0) return nullptr;
       // One spare byte so an empty data chunk still gives a block to own.
@@ -157,24 +160,78 @@ bool vgOggPagesComplete(const unsigned char* bytes, size_t size) {
   return endOfStream;
 }
 
+bool vgVorbisHeadersValid(const unsigned char* bytes, size_t size) {
+  ogg_sync_state sync;
+  ogg_sync_init(&sync);
+  char* into = ogg_sync_buffer(&sync, static_cast<long>(size));
+  if (size) std::memcpy(into, bytes, size);
+  ogg_sync_wrote(&sync, static_cast<long>(size));
+
+  vorbis_info info;
+  vorbis_comment comment;
+  vorbis_info_init(&info);
+  vorbis_comment_init(&comment);
+  ogg_stream_state stream;
+  bool streaming = false;
+  int headers = 0;
+  bool bad = false;
+  ogg_page page;
+  while (!bad && headers < 3 && ogg_sync_pageout(&sync, &page) == 1) {
+    if (!streaming) {
+      ogg_stream_init(&stream, ogg_page_serialno(&page));
+      streaming = true;
+    }
+    if (ogg_page_serialno(&page) != stream.serialno) continue;
+    if (ogg_stream_pagein(&stream, &page) != 0) bad = true;
+    ogg_packet packet;
+    while (!bad && headers < 3 && ogg_stream_packetout(&stream, &packet) == 1) {
+      bad = vorbis_synthesis_headerin(&info, &comment, &packet) != 0;
+      ++headers;
+    }
+  }
+  // A decoder that libvorbis can set up from these headers.
+  bool ok = !bad && headers == 3;
+  if (ok) {
+    vorbis_dsp_state dsp;
+    ok = vorbis_synthesis_init(&dsp, &info) == 0;
+    if (ok) vorbis_dsp_clear(&dsp);
+  }
+  if (streaming) ogg_stream_clear(&stream);
+  vorbis_comment_clear(&comment);
+  vorbis_info_clear(&info);
+  ogg_sync_clear(&sync);
+  return ok;
+}
+
 unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz) {
   // stb_vorbis plays whatever pages a cut file still has; a file without its final page is
-  // refused instead, so a damaged tune reads as missing rather than stopping short.
+  // refused instead, so a damaged tune reads as missing rather than stopping short. And
+  // stb_vorbis trusts the setup header more than it should (forged codebook sizes make it
+  // write out of bounds), so the headers must first satisfy libvorbis's stricter checks.
   long start = std::ftell(file);
   {
     std::vector<unsigned char> bytes;
-    if (start < 0 || !ReadAll(file, bytes) || !vgOggPagesComplete(bytes.data(), bytes.size())) {
+    if (start < 0 || !ReadAll(file, bytes) || !vgOggPagesComplete(bytes.data(), bytes.size()) ||
+        !vgVorbisHeadersValid(bytes.data(), bytes.size())) {
       return nullptr;
     }
   }
-  if (std::fseek(file, start, SEEK_SET) != 0) return nullptr;
-
-  int error = 0;
-  stb_vorbis* v = stb_vorbis_open_file(file, 0, &error, nullptr);
+  // The decoder works inside one arena of ours: its own allocations can leak when a damaged
+  // header stops it halfway, and the arena also caps what a forged header can claim.
+  std::vector<char> arena;
+  stb_vorbis* v = nullptr;
+  for (size_t size = 256 * 1024; size <= kVgMaxOggArena && !v; size *= 2) {
+    arena.assign(size, 0);
+    stb_vorbis_alloc alloc{arena.data(), static_cast<int>(arena.size())};
+    if (std::fseek(file, start, SEEK_SET) != 0) return nullptr;
+    int error = 0;
+    v = stb_vorbis_open_file(file, 0, &error, &alloc);
+    if (!v && error != VORBIS_outofmem) return nullptr;
+  }
   if (!v) return nullptr;
   stb_vorbis_info info = stb_vorbis_get_info(v);
   int chans = info.channels;
-  if (chans < 1 || info.sample_rate == 0) {
+  if (chans < 1 || info.sample_rate == 0 || info.sample_rate > INT_MAX) {
     stb_vorbis_close(v);
     return nullptr;
   }

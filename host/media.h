@@ -10,6 +10,8 @@ constexpr int kVgMaxImageSide = 16384;
 constexpr long long kVgMaxImagePixels = 1LL << 26;
 // Most samples (frames times channels) an Ogg may decode to: about 25 minutes of stereo.
 constexpr long long kVgMaxOggSamples = 1LL << 27;
+// Most memory the Vorbis decoder may take for its tables and working space.
+constexpr size_t kVgMaxOggArena = 32u << 20;
 
 // Decodes a PNG (or another format stb_image reads) with the file's own channel count.
 unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth);
@@ -24,3 +26,5 @@ unsigned char* vgParseWAV(const unsigned char* bytes, size_t size, int* length, 
 unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz);
 // True when bytes are a whole run of Ogg pages ending in an end-of-stream page.
 bool vgOggPagesComplete(const unsigned char* bytes, size_t size);
+// True when the first logical stream's three Vorbis headers pass libvorbis's checks.
+bool vgVorbisHeadersValid(const unsigned char* bytes, size_t size);

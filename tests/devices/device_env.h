@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,25 @@ inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, doub
   vorbis_comment_clear(&vc);
   vorbis_info_clear(&vi);
   return out;
+}
+
+// Recomputes every page checksum after a test has edited an Ogg file's bytes.
+inline void FixOggChecksums(std::vector<uint8_t>& b) {
+  size_t pos = 0;
+  while (pos + 27 <= b.size() && std::memcmp(&b[pos], "OggS", 4) == 0) {
+    size_t header = 27 + b[pos + 26];
+    if (pos + header > b.size()) return;
+    size_t body = 0;
+    for (size_t i = 27; i < header; ++i) body += b[pos + i];
+    if (pos + header + body > b.size()) return;
+    ogg_page page;
+    page.header = &b[pos];
+    page.header_len = static_cast<long>(header);
+    page.body = &b[pos + header];
+    page.body_len = static_cast<long>(body);
+    ogg_page_checksum_set(&page);
+    pos += header + body;
+  }
 }
 
 // A PNG of w x h pixels of comp bytes each, written with stb_image_write.

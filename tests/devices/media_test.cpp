@@ -204,6 +204,28 @@ TEST(OggLoader, DamagedOrForeignFilesGiveNull) {
   EXPECT_FALSE(vgOggPagesComplete(noEnd.data(), noEnd.size()));
 }
 
+TEST(OggLoader, ForgedHeadersAreRefusedBeforeDecoding) {
+  // Four bytes of the comment and setup headers changed as a fuzzer once did: stb_vorbis
+  // alone writes far out of bounds on this file (it ignores the now wrong page checksums).
+  std::vector<uint8_t> ogg = device_env::OggTone(2, 11025, 0.05);
+  ASSERT_GT(ogg.size(), 1100u);
+  ASSERT_EQ(ogg[104], 52) << "the encoder's vendor string length";
+  ASSERT_EQ(ogg[1087], 0);
+  ASSERT_EQ(ogg[1093], 0);
+  ASSERT_EQ(ogg[1094], 0);
+  ogg[104] = 50;
+  ogg[1087] = 1;
+  ogg[1093] = 8;
+  ogg[1094] = 0xAC;
+  EXPECT_TRUE(vgOggPagesComplete(ogg.data(), ogg.size()));
+  EXPECT_FALSE(vgVorbisHeadersValid(ogg.data(), ogg.size()));
+  EXPECT_FALSE(LoadAudio(device_env::WriteFile("forged.ogg", ogg)));
+
+  device_env::FixOggChecksums(ogg);
+  EXPECT_FALSE(vgVorbisHeadersValid(ogg.data(), ogg.size())) << "refused on its contents too";
+  EXPECT_FALSE(LoadAudio(device_env::WriteFile("forged2.ogg", ogg)));
+}
+
 TEST(ImageFiles, DecodeWithTheFilesOwnChannelCount) {
   std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 9, 9, 9, 9,
                                1, 2, 3, 4, 5, 6, 7, 8};
