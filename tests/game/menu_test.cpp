@@ -194,45 +194,6 @@ TEST(Menu, TapSelectsAnItemAndASecondTapActivatesIt) {
   });
 }
 
-TEST(Menu, DragScrollsWithoutActivating) {
-  InChild([] {
-    Harness h;
-    ToMenu(h);
-    c_MyApp* app = h.app();
-    // Grabbed above the items, away from every button.
-    float x = 450, y = 300;
-    h.MouseDown(x, y);
-    h.Frame();
-    for (int i = 1; i <= 8; ++i) {
-      h.MouseMove(x - 12 * i, y);
-      h.Frame();
-    }
-    EXPECT_EQ(app->m_BackLatch, 2);
-    EXPECT_LT(app->m_ScrollTarget, 0.0f);
-    h.MouseUp();
-    h.Frame(60);
-    EXPECT_EQ(app->m_Screen, 1);
-    EXPECT_EQ(app->m_OptionsOpen, 0);
-  });
-}
-
-TEST(Menu, CreditsOpenByKeyAndCloseWithoutStartingAGame) {
-  InChild([] {
-    Harness h;
-    ToMenu(h);
-    c_MyApp* app = h.app();
-    TapAndSettle(h, 'N');  // right shoulder
-    EXPECT_EQ(app->m_CreditsOpen, 1);
-    h.Frame(40);
-    EXPECT_EQ(app->m_CreditsFade, 30);
-    TapAndSettle(h, vgtest::kKeyEnter);
-    EXPECT_EQ(app->m_CreditsOpen, 0);
-    h.Frame(40);
-    EXPECT_EQ(app->m_CreditsFade, 0);
-    EXPECT_EQ(app->m_Screen, 1);
-  });
-}
-
 TEST(Menu, BackKeyEndsTheProgram) {
   int status = vgtest::RunInChild([] {
     Harness h;

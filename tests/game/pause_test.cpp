@@ -73,28 +73,6 @@ TEST(Pause, HeldBackResumesOnceAndPausesAgainOnlyAfterRelease) {
   });
 }
 
-TEST(Pause, KeysMoveTheMarkerBetweenQuitResumeAndOptions) {
-  InChild([] {
-    Harness h;
-    ToPause(h);
-    c_MyApp* app = h.app();
-    TapAndSettle(h, vgtest::kKeyLeft);
-    EXPECT_EQ(app->m_PauseChoice, -1);
-    TapAndSettle(h, vgtest::kKeyLeft);
-    EXPECT_EQ(app->m_PauseChoice, -1);
-    TapAndSettle(h, vgtest::kKeyDown);
-    EXPECT_EQ(app->m_PauseChoice, 0);
-    TapAndSettle(h, vgtest::kKeyRight);
-    EXPECT_EQ(app->m_PauseChoice, 1);
-    TapAndSettle(h, vgtest::kKeyRight);
-    EXPECT_EQ(app->m_PauseChoice, 1);
-    TapAndSettle(h, vgtest::kKeyDown);
-    EXPECT_EQ(app->m_PauseChoice, 0);
-    EXPECT_EQ(app->m_Paused, 1);
-    EXPECT_EQ(app->m_GameOver, 0);
-  });
-}
-
 TEST(Pause, QuitEndsTheGameAndFilesItsScore) {
   InChild([] {
     Harness h;
@@ -202,20 +180,6 @@ TEST(Options, WithoutMusicTheSoundRowSwitchesOnAndOff) {
   });
 }
 
-TEST(Options, StoredSoundModeOutOfRangeIsResetWhenShown) {
-  InChild([] {
-    menutest::Record r;
-    r.settings[5] = 7;
-    Harness::Options o;
-    o.state = r.Text();
-    Harness h(o);
-    ToOptions(h);
-    c_MyApp* app = h.app();
-    EXPECT_EQ(app->m_Settings[5], 0);
-    EXPECT_TRUE(Shows(app, "Sound : Off")) << menutest::AllText(app);
-  });
-}
-
 TEST(Options, CreditsRowOnlyFromTheTitleMenu) {
   InChild([] {
     Harness h;
@@ -248,32 +212,5 @@ TEST(Options, CreditsRowOnlyFromTheTitleMenu) {
     TapAndSettle(h, vgtest::kKeyEscape);
     EXPECT_EQ(app->m_OptionsOpen, 0);
     EXPECT_EQ(app->m_Paused, 1);
-  });
-}
-
-TEST(Options, ICadeAndScreenRowsSwitchTheirSettings) {
-  InChild([] {
-    Harness h;
-    ToOptions(h);
-    c_MyApp* app = h.app();
-    TapAndSettle(h, vgtest::kKeyDown);
-    TapAndSettle(h, vgtest::kKeyDown);
-    EXPECT_TRUE(Shows(app, "iCade : Off"));
-    app->m_PadKeys[19] = 0;
-    TapAndSettle(h, vgtest::kKeyEnter);
-    EXPECT_EQ(vg_Vantorell_iCadeControls, 1);
-    EXPECT_TRUE(Shows(app, "iCade : On"));
-    TapAndSettle(h, vgtest::kKeyEnter);
-    EXPECT_EQ(vg_Vantorell_iCadeControls, 0);
-
-    TapAndSettle(h, vgtest::kKeyDown);
-    EXPECT_TRUE(Shows(app, "Fullscreen"));
-    TapAndSettle(h, vgtest::kKeyEnter);
-    EXPECT_EQ(app->m_Fullscreen, 1);
-    ASSERT_FALSE(h.host()->windowRequests.empty());
-    EXPECT_TRUE(h.host()->windowRequests.back().fullscreen);
-    h.FinishLoading();  // the new window size reloads the images first
-    h.Frame(2);
-    EXPECT_TRUE(Shows(app, "Windowed")) << menutest::AllText(app);
   });
 }

