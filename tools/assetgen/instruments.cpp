@@ -20,17 +20,27 @@ struct Partial {
 };
 
 // Each partial is a sine starting at phase 0, so the sum starts at 0 and, because every
-// partial completes whole cycles, the last sample leads smoothly back into the first. A
-// second set `detune_cycles` apart over the loop adds a slow chorus that loops as well.
+// partial completes whole cycles, the last sample leads smoothly back into the first. The
+// partials' signs (which do not change the timbre) are chosen so the wave leaves zero as
+// gently as possible, which keeps the samples at both ends of the loop near zero. A second
+// set `detune_cycles` apart over the loop adds a slow chorus that loops as well.
 Wave looped(int period, const Partial* parts, int count, int detune_cycles, float detune_mix) {
+  int best_signs = 0;
+  float best_slope = 1e9f;
+  for (int signs = 0; signs < (1 << count); signs += 2) {  // the fundamental stays positive
+    float slope = 0;
+    for (int k = 0; k < count; ++k) slope += (signs >> k & 1 ? -1.0f : 1.0f) * parts[k].harmonic * parts[k].amplitude;
+    if (std::fabs(slope) < best_slope) { best_slope = std::fabs(slope); best_signs = signs; }
+  }
   Wave w(kLoopLength, 0.0f);
   int cycles = kLoopLength / period;
   for (int i = 0; i < kLoopLength; ++i) {
     float t = static_cast<float>(i) / kLoopLength;
     float v = 0;
     for (int k = 0; k < count; ++k) {
-      v += parts[k].amplitude * std::sin(kTau * parts[k].harmonic * cycles * t);
-      v += detune_mix * parts[k].amplitude * std::sin(kTau * parts[k].harmonic * (cycles + detune_cycles) * t);
+      float a = (best_signs >> k & 1 ? -1.0f : 1.0f) * parts[k].amplitude;
+      v += a * std::sin(kTau * parts[k].harmonic * cycles * t);
+      v += detune_mix * a * std::sin(kTau * parts[k].harmonic * (cycles + detune_cycles) * t);
     }
     w[i] = v;
   }

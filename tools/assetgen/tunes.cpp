@@ -48,7 +48,7 @@ void drums(Song& s, const Style& st, Rng& r) {
         s.put(p, 0, b + 12, p == 3 ? kClap : kSnare, 25);
         if (p >= 2 && r.below(2)) s.put(p, 0, b + 14, kKick, 18);
       } else {
-        for (int i = 0; i < 16; i += 2) s.put(p, 0, b + i, i < 8 ? kTomHigh : kTomLow, 18 + i);
+        for (int i = 0; i < 16; i += 2) s.put(p, 0, b + i, i < 8 ? kTomHigh : kTomLow, 16 + i);  // a crescendo up to 30
       }
       // Kit B: hats, open hats on the off-beats, a crash to open the phrase.
       for (int i = 0; i < 16; i += 2) {

@@ -11,7 +11,7 @@
 namespace {
 
 const Rgba kW = rgb(255, 255, 255);
-const Rgba kG = rgb(180, 180, 186);
+const Rgba kG = rgb(180, 180, 180);
 const Rgba kShadow = rgb(0, 0, 0, 150);
 
 void put(Canvas& sheet, int fw, int fh, int i, const Canvas& c) {
@@ -208,17 +208,17 @@ Canvas pad_key(int dir) {  // 0 up, 1 left, 2 right, 3 down
     v[0] = rx + 16;
     v[1] = ry + 16;
   }
-  c.triangle(p[0][0], p[0][1], p[1][0], p[1][1], p[2][0], p[2][1], rgb(90, 90, 100));
+  c.triangle(p[0][0], p[0][1], p[1][0], p[1][1], p[2][0], p[2][1], rgb(90, 90, 90));
   return finish_icon(c);
 }
 
 Canvas dpad() {
   Canvas sheet(128, 128);
   Canvas base(32, 32);
-  base.disc(16, 16, 15.0f, rgb(150, 150, 158, 200));
-  base.disc(16, 16, 13.0f, rgb(210, 210, 216, 200));
-  base.rect(12, 4, 8, 24, rgb(120, 120, 128, 220));
-  base.rect(4, 12, 24, 8, rgb(120, 120, 128, 220));
+  base.disc(16, 16, 15.0f, rgb(150, 150, 150, 200));
+  base.disc(16, 16, 13.0f, rgb(210, 210, 210, 200));
+  base.rect(12, 4, 8, 24, rgb(120, 120, 120, 220));
+  base.rect(4, 12, 24, 8, rgb(120, 120, 120, 220));
   put(sheet, 32, 32, 0, base);
   put(sheet, 32, 32, 1, pad_key(0));
   put(sheet, 32, 32, 4, pad_key(1));
