@@ -99,8 +99,10 @@ inline std::vector<uint8_t> PcmWav(unsigned channels, unsigned bits, uint32_t ra
       .bytes;
 }
 
-// An Ogg Vorbis file of a sine tone, encoded with libvorbisenc.
-inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, double hz = 440) {
+// An Ogg Vorbis file of a sine tone, encoded with libvorbisenc; noise (0 to 1) adds a hiss
+// so the encoder has more to spend its bits on, as in real music.
+inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, double hz = 440,
+                                    double noise = 0) {
   std::vector<uint8_t> out;
   vorbis_info vi;
   vorbis_info_init(&vi);
@@ -126,6 +128,7 @@ inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, doub
   ogg_page og;
   while (ogg_stream_flush(&os, &og)) put(og);
 
+  uint32_t seed = 12345;
   long total = static_cast<long>(seconds * rate);
   long done = 0;
   const long step = 1024;
@@ -136,7 +139,10 @@ inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, doub
       float** buf = vorbis_analysis_buffer(&vd, static_cast<int>(n));
       for (long i = 0; i < n; ++i) {
         float s = static_cast<float>(0.5 * std::sin(2 * M_PI * hz * (done + i) / rate));
-        for (int c = 0; c < channels; ++c) buf[c][i] = s;
+        for (int c = 0; c < channels; ++c) {
+          seed = seed * 1664525u + 1013904223u;
+          buf[c][i] = s + static_cast<float>(noise * ((seed >> 8) / 16777216.0 - 0.5));
+        }
       }
       done += n;
     }
