@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -72,6 +73,8 @@ unsigned char* LoadData(const String& path, int* length) {
     if (got < sizeof block) break;
   }
   std::fclose(f);
+  // A length that does not fit the int the caller receives is a file it cannot load.
+  if (bytes.size() > static_cast<size_t>(INT32_MAX)) return nullptr;
   // One byte more than needed so an empty file still gives a block the caller can free.
   unsigned char* data = static_cast<unsigned char*>(std::malloc(bytes.size() + 1));
   if (!data) dbg_error("Out of memory");

@@ -1,4 +1,5 @@
-// Lets GoogleTest show String values as text in failure messages.
+// Lets GoogleTest show String values as text in failure messages; included by the runtime
+// and host tests that compare Strings.
 #pragma once
 #include <ostream>
 
