@@ -35,8 +35,19 @@ struct Plain : Object {
   void mark() override { gc_mark_q(ref); }
 };
 
+// An interface reference points into the middle of its object; a root holding one must
+// still reach the whole object.
+struct Listener : gc_interface {
+  virtual int Heard() = 0;
+};
+struct Speaker : Probe, Listener {
+  Speaker() : Probe(42) {}
+  int Heard() override { return id; }
+};
+
 Probe* g_root = nullptr;
 Array<Probe*> g_list;
+Listener* g_listener = nullptr;
 
 class Collector : public CollectorTest {
  protected:
@@ -46,6 +57,8 @@ class Collector : public CollectorTest {
     g_list = Array<Probe*>();
     gc_root(g_root);
     gc_root(g_list);
+    g_listener = nullptr;
+    gc_root(g_listener);
     Probe::destroyed().clear();
   }
   int times_destroyed(int id) { return static_cast<int>(Probe::destroyed().count(id)); }
@@ -63,6 +76,26 @@ TEST_F(Collector, ObjectReachableFromARootSurvivesEveryCycle) {
   EXPECT_EQ(times_destroyed(2), 0);
   EXPECT_EQ(g_root->next->id, 2);
   EXPECT_EQ(times_destroyed(149), 1);
+}
+
+TEST_F(Collector, InterfaceRootKeepsItsObject) {
+  Speaker* s = new Speaker();
+  gc_assign(g_listener, s);
+  gc_assign(s->next, new Probe(43));
+  ASSERT_NE(static_cast<void*>(g_listener), static_cast<void*>(s));
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    full_cycle();
+    full_cycle();
+    drain_free_list();
+  }
+  EXPECT_EQ(times_destroyed(42), 0);
+  EXPECT_EQ(times_destroyed(43), 0);
+  EXPECT_EQ(g_listener->Heard(), 42);
+  g_listener = nullptr;
+  full_cycle();
+  full_cycle();
+  drain_free_list();
+  EXPECT_EQ(times_destroyed(42), 1);
 }
 
 TEST_F(Collector, ArrayElementsAreMarkedThroughTheirArray) {
