@@ -11,16 +11,17 @@
 
 namespace {
 
-// Letters drawn with font pixels of px_w x px_h blocks, so the title can be taller than wide.
-void big_text(Canvas& c, int x, int y, const char* text, Rgba colour, int px_w, int px_h) {
-  int pen = x;
-  for (const char* p = text; *p; ++p) {
-    if (const Glyph* g = find_glyph(static_cast<unsigned char>(*p)))
-      for (int row = 0; row < 10; ++row)
-        for (int col = 0; g->rows[row][col]; ++col)
-          if (g->rows[row][col] == '#') c.rect(pen + col * px_w, y + row * px_h, px_w, px_h, colour);
-    pen += glyph_advance(static_cast<unsigned char>(*p)) * px_w;
-  }
+// The title lettering: the game font drawn small, rounded by the same 4x pixel-art upscale
+// as the hd files (so diagonals such as the V's stay diagonal), then stretched to 5/4 of its
+// height for a taller marquee look. Top-left at (x, y).
+void big_text(Canvas& c, int x, int y, const char* text) {
+  Canvas small(text_width(text, 1) + 2, 10);
+  draw_text(small, 1, 0, text, pal::kWhite, 1);
+  Canvas big = upscale(small, 4);
+  int h = big.h() * 5 / 4;
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < big.w(); ++i)
+      if (big.get(i, j * 4 / 5).a) c.set(x + i - 4, y + j, pal::kWhite);
 }
 
 // Recolours every opaque pixel of `mask` by its row: a chrome ramp from ice white through
@@ -43,7 +44,7 @@ Canvas logo() {
   const char* title = "VANTORELL";
   int w = text_width(title, 4), x = (256 - w) / 2, top = 34;
   Canvas mask(256, 128);
-  big_text(mask, x, top - 4 * 1, title, pal::kWhite, 4, 5);  // caps start on glyph row 1
+  big_text(mask, x, top - 5, title);  // capitals start on the font's second row
   // Magenta drop shadow, then a dark rim, then the chrome letters.
   for (int y = 0; y < 128; ++y)
     for (int xx = 0; xx < 256; ++xx)
