@@ -4,7 +4,7 @@
 // tools/assetgen/namegen.cpp (word lists and a fixed seed); edit them here freely.
 #include "game/texts.h"
 
-// Entry 0 is never shown; it still gets a picture so the table and the sheets line up.
+// Entry 0 is never shown (the game picks entries 1 to 1438).
 const char* const kDisplayNames[1439] = {
     "rustyquill", "otter7", "Jade_E", "enzo-cosmic", "moth16", "alba-salty",
     "grumpypixel", "LotteBeacon", "Rafa_A", "soraya.orbit", "icyfizz", "entufa",
