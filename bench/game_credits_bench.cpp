@@ -125,7 +125,7 @@ double Percentile(std::vector<double> v, double q) {
 void BM_CreditsUpdate(benchmark::State& state) {
   Scene& s = TheScene();
   std::vector<double> wall, cpu;
-  int records = 0;
+  int records = 0, hits = 0;
   for (auto _ : state) {
     state.PauseTiming();
     Restore(s);
@@ -136,7 +136,10 @@ void BM_CreditsUpdate(benchmark::State& state) {
     cpu.push_back(ThreadCpuMicros() - c0);
     wall.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - w0).count());
     records = s.app->m_DrawCount / kDrawRecord;
+    hits = 0;
+    for (int i = 0; i < 501; ++i) hits += static_cast<int>(1000 - s.app->m_Objects[i * 10 + 9]);
   }
+  state.counters["hits"] = hits;
   state.counters["wall_med_us"] = Percentile(wall, 0.5);
   state.counters["wall_p99_us"] = Percentile(wall, 0.99);
   state.counters["cpu_med_us"] = Percentile(cpu, 0.5);
@@ -160,6 +163,13 @@ void Stars(c_MyApp* a) { a->p_DoStars(a->m_Actors[51], a->m_Actors[52]); }
 void Particles(c_MyApp* a) { a->p_DoParticles(); }
 void Bullets(c_MyApp* a) { a->p_DoBullets(); }
 void Objects(c_MyApp* a) { a->p_DoObjects(); }
+// The same with the sound setting off: what the hit sounds cost.
+void ObjectsSilent(c_MyApp* a) {
+  int mode = a->m_Settings[5];
+  a->m_Settings[5] = 0;
+  a->p_DoObjects();
+  a->m_Settings[5] = mode;
+}
 void ScoreLine(c_MyApp* a) { a->p_ScoreLine(); }
 // The objects' movement and drawing alone: the difference to the step above is the
 // 501 x 25 bullet test and the hits it finds.
@@ -171,6 +181,7 @@ BENCHMARK_TEMPLATE(BM_Step, Stars)->Name("BM_Step/stars")->Unit(benchmark::kMicr
 BENCHMARK_TEMPLATE(BM_Step, Particles)->Name("BM_Step/particles")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Step, Bullets)->Name("BM_Step/bullets")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Step, Objects)->Name("BM_Step/objects_and_hits")->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Step, ObjectsSilent)->Name("BM_Step/objects_and_hits_silent")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Step, ObjectsNoBullets)->Name("BM_Step/objects_without_bullets")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Step, ScoreLine)->Name("BM_Step/score_line")->Unit(benchmark::kMicrosecond);
 

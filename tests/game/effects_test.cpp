@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "game/myapp.h"
 #include "tests/support/harness.h"
