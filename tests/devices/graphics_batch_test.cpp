@@ -224,9 +224,9 @@ TEST_F(GraphicsBatch, PolygonsNeedOneTo1024Vertices) {
   g->Flush();
   EXPECT_EQ(gl.DrawCalls(), 0);
 
-  float pentagon[] = {0, 0, 10, 0, 12, 5, 5, 10, -2, 5};
+  float pentagon[] = {0, 0, 10, 0, 12, 5, 5, 10, -2, 5, 99};
   g->DrawPoly(Array<float>(pentagon, 10));
-  g->DrawPoly(Array<float>(pentagon, 11));  // an odd float is ignored
+  g->DrawPoly(Array<float>(pentagon, 11));  // the odd last float is ignored
   g->Flush();
   ASSERT_EQ(gl.DrawCalls(), 2);
   EXPECT_EQ(gl.calls[1].args, (std::vector<double>{GL_TRIANGLE_FAN, 5, 5}));
