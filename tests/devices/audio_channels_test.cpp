@@ -213,6 +213,7 @@ struct SilentCase {
   AlRecorder::Failure failure;
   const char* line;
 };
+void PrintTo(const SilentCase& c, std::ostream* os) { *os << c.line; }
 
 class SilentAudio : public ::testing::TestWithParam<SilentCase> {};
 
@@ -254,6 +255,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SilentCase{AlRecorder::kOpenDevice, "OpenAl error: alcOpenDevice failed"},
                       SilentCase{AlRecorder::kCreateContext, "OpenAl error: alcCreateContext failed"},
                       SilentCase{AlRecorder::kMakeCurrent,
-                                 "OpenAl error: alcMakeContextCurrent failed"}));
+                                 "OpenAl error: alcMakeContextCurrent failed"}),
+    [](const ::testing::TestParamInfo<SilentCase>& info) {
+      const char* names[] = {"None", "OpenDevice", "CreateContext", "MakeContextCurrent"};
+      return std::string(names[info.param.failure]);
+    });
 
 }  // namespace
