@@ -214,6 +214,10 @@ struct SilentCase {
   const char* line;
 };
 void PrintTo(const SilentCase& c, std::ostream* os) { *os << c.line; }
+std::string SilentCaseName(const ::testing::TestParamInfo<SilentCase>& info) {
+  static const char* const names[] = {"None", "OpenDevice", "CreateContext", "MakeContextCurrent"};
+  return names[info.param.failure];
+}
 
 class SilentAudio : public ::testing::TestWithParam<SilentCase> {};
 
@@ -256,9 +260,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SilentCase{AlRecorder::kCreateContext, "OpenAl error: alcCreateContext failed"},
                       SilentCase{AlRecorder::kMakeCurrent,
                                  "OpenAl error: alcMakeContextCurrent failed"}),
-    [](const ::testing::TestParamInfo<SilentCase>& info) {
-      const char* names[] = {"None", "OpenDevice", "CreateContext", "MakeContextCurrent"};
-      return std::string(names[info.param.failure]);
-    });
+    SilentCaseName);
 
 }  // namespace
