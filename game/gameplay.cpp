@@ -64,7 +64,7 @@ int c_MyApp::p_Fire(float x, float y) {
 }
 
 int c_MyApp::p_AddObj(int type, float x, float y, int frame) {
-  int slot = 0;  // a full pool gives up its oldest record
+  int slot = 0;  // a full pool gives up record 0
   for (int i = 0; i < kObjects; ++i) {
     if (m_Objects[i * 10] == 0) {
       slot = i;
