@@ -195,9 +195,9 @@ int c_MyApp::p_OptionBox() {
   p_Text(gearX + 76, gearY, String("<[BACK]"), 0, 1);
   float gearW = m_ImageInfo[3 * 95] * m_ImageScale * gearScale;
   float gearH = m_ImageInfo[3 * 95 + 1] * m_ImageScale * gearScale;
-  bool close = (!m_OptionsTouchLatch && m_PointerDown &&
-                p_MouseIn_Centered(gearX, gearY, gearW, gearH)) ||
-               (!m_OptionsKeyLatch && p_PlayKeyAll(99, 1) > 0);
+  bool close = !m_OptionsTouchLatch && !m_OptionsKeyLatch &&
+               ((m_PointerDown && p_MouseIn_Centered(gearX, gearY, gearW, gearH)) ||
+                p_PlayKeyAll(99, 1) > 0);
 
   bool hasMusic = vg_Vantorell_HasMusic == 1 || vg_Vantorell_HasMusicStream == 1;
   int modes = hasMusic ? 4 : 2;
