@@ -2,6 +2,8 @@
 // records in one float array, and the render step replays it fitted to the window.
 // Written to by every screen of c_MyApp; read only by p_OnRender.
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
 #include "framework/app.h"
 #include "framework/graphics.h"
@@ -145,13 +147,14 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
   if (slot < 0 || slot >= m_Images.Length()) return 0;
   float adv = static_cast<float>(m_ImageInfo[3 * slot]);
   float lh = static_cast<float>(m_ImageInfo[3 * slot + 1]);
-  // The leading space is why every run starts one advance to the right of its anchor.
-  String t = String(" ") + text;
-  int len = t.Length();
+  // The run is the text behind one leading space (index 0), which is why every run starts
+  // one advance to the right of its anchor. It is walked in place, without a new string.
+  int len = text.Length() + 1;
+  auto at = [&text](int i) { return i == 0 ? ' ' : text[i - 1]; };
 
   int width = 0;
   for (int i = 0; i < len - 1; ++i) {
-    width = static_cast<int>(static_cast<float>(width) + (Kerning(t[i]) + adv) * m_DrawSizeX);
+    width = static_cast<int>(static_cast<float>(width) + (Kerning(at(i)) + adv) * m_DrawSizeX);
   }
   float r = m_DrawRot;
   float ay = (alignY - 1) * 0.5f;
@@ -165,8 +168,8 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
   float px = x0, py = y0;
   int line = 0;
   for (int i = 0; i < len; ++i) {
-    int c = t[i];
-    if (c == '\\' && i + 1 < len && t[i + 1] == 'n') {
+    int c = at(i);
+    if (c == '\\' && i + 1 < len && at(i + 1) == 'n') {
       ++line;
       float d = static_cast<float>(line) * lh * m_DrawSizeY;
       px = x0 + lineX * d;
@@ -184,10 +187,28 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
 }
 
 String c_MyApp::p_rstr(int value, int width, String pad) {
-  String s;
-  for (int i = 0; i < width + 1; ++i) s += pad;
-  s += String(value);
-  return s.Slice(s.Length() - width);
+  // The last `width` characters of pad repeated width + 1 times followed by the digits,
+  // built in one piece: the score panels call this twenty times an update.
+  if (width <= 0) return String();
+  char digits[16];
+  int digitCount = std::snprintf(digits, sizeof digits, "%d", value);
+  long padTotal = static_cast<long>(pad.Length()) * (width + 1);
+  long total = padTotal + digitCount;
+  long start = total - width;
+  if (start < 0) start = 0;  // an empty pad: only the digits there are
+  int length = static_cast<int>(total - start);
+  std::vector<Char> out;
+  Char small[64];
+  Char* buf = small;
+  if (length > 64) {
+    out.resize(static_cast<size_t>(length));
+    buf = out.data();
+  }
+  for (long i = start; i < total; ++i) {
+    buf[i - start] = i < padTotal ? static_cast<Char>(pad[static_cast<int>(i % pad.Length())])
+                                  : static_cast<Char>(digits[i - padTotal]);
+  }
+  return String(buf, length);
 }
 
 void c_MyApp::p_FitScreen(int devW, int devH) {

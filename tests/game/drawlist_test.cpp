@@ -189,6 +189,13 @@ TEST(DrawList, RightAlignedNumbers) {
     EXPECT_EQ(String("00-5"), app->p_rstr(-5, 4, "0"));
     EXPECT_EQ(String("00000000"), app->p_rstr(0, 8, "0").Slice(0, 8));
     EXPECT_EQ(String(""), app->p_rstr(42, 0, "0"));
+    EXPECT_EQ(String(""), app->p_rstr(42, -3, "0"));
+    EXPECT_EQ(String("42"), app->p_rstr(42, 5, ""));
+    EXPECT_EQ(String("ab42"), app->p_rstr(42, 4, "xab"));
+    EXPECT_EQ(String(" -2147483648"), app->p_rstr(-2147483647 - 1, 12, " "));
+    String wide = app->p_rstr(5, 100, ".");
+    EXPECT_EQ(100, wide.Length());
+    EXPECT_EQ(String("..5"), wide.Slice(97));
   });
 }
 
