@@ -6,11 +6,13 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -76,9 +78,38 @@ class TrivialApp : public VgGameDelegate {
   void RenderGame() override {
     ++renders;
     if (VgGame::_game->Suspended()) ++suspendedRenders;
+    double t = Now();
     glfw2::glfwSwapBuffers();
+    if (running) renderTimes.push_back(Now() - t);
   }
+  std::vector<double> renderTimes;
 };
+
+// The machine's own sleep jitter for comparison: absolute 1/60 s deadlines with
+// clock_nanosleep, nothing else. Returns the std-dev of the intervals in seconds.
+double SleepBaseline(double seconds) {
+  const double period = 1.0 / 60;
+  std::vector<double> stamps;
+  timespec next;
+  clock_gettime(CLOCK_MONOTONIC, &next);
+  for (int i = 0; i < static_cast<int>(seconds / period); ++i) {
+    next.tv_nsec += static_cast<long>(period * 1e9);
+    if (next.tv_nsec >= 1000000000) {
+      next.tv_nsec -= 1000000000;
+      ++next.tv_sec;
+    }
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+    stamps.push_back(Now());
+  }
+  double mean = 0, var = 0;
+  for (size_t i = 1; i < stamps.size(); ++i) mean += stamps[i] - stamps[i - 1];
+  mean /= stamps.size() - 1;
+  for (size_t i = 1; i < stamps.size(); ++i) {
+    double d = stamps[i] - stamps[i - 1] - mean;
+    var += d * d;
+  }
+  return std::sqrt(var / (stamps.size() - 1));
+}
 
 void BM_KeyEventWithCollectorStep(benchmark::State& state) {
   VgGlfwGame host;
@@ -154,7 +185,25 @@ int main(int argc, char** argv) {
               app->suspendedRenders);
   std::printf("pacing:    mean interval %.3f ms, std-dev %.3f ms, min %.3f ms, max %.3f ms\n",
               1000 * mean, 1000 * std::sqrt(var), 1000 * lo, 1000 * hi);
+  std::vector<double> dev;
+  for (double g : gaps) dev.push_back(std::fabs(g - period));
+  std::sort(dev.begin(), dev.end());
+  if (!dev.empty()) {
+    std::printf("           deviation from the period: median %.3f ms, p99 %.3f ms\n",
+                1000 * dev[dev.size() / 2], 1000 * dev[dev.size() * 99 / 100]);
+  }
   std::printf("           intervals under half a period %d, over one and a half %d\n", doubled,
               skipped);
+  std::vector<double>& rt = app->renderTimes;
+  std::sort(rt.begin(), rt.end());
+  int slow = 0;
+  for (double t : rt) slow += t > period;
+  if (!rt.empty()) {
+    std::printf("renders:   median %.3f ms, p99 %.3f ms, max %.3f ms, %d longer than a period\n",
+                1000 * rt[rt.size() / 2], 1000 * rt[rt.size() * 99 / 100], 1000 * rt.back(),
+                slow);
+  }
+  std::printf("baseline:  plain 60 Hz sleeps on this machine now: std-dev %.3f ms\n",
+              1000 * SleepBaseline(5));
   return 0;
 }

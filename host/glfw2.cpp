@@ -97,6 +97,9 @@ struct Facade {
   GLFWwindow* window = nullptr;
   bool headlessOpen = false;
   bool headlessActive = true, headlessIconified = false;
+  // Focus and minimised state of the real window as its events report them (as 2.7 kept
+  // them), so the loop's three window queries per pass cost no trip to the X server.
+  bool focused = false, iconified = false;
   int width = 0, height = 0;  // headless window size
   bool fullscreen = false;
   int bits[6] = {};  // red, green, blue, alpha, depth, stencil of the open window
@@ -248,6 +251,9 @@ void OnSize3(GLFWwindow*, int w, int h) {
   if (f.sizefun) f.sizefun(w, h);
 }
 
+void OnFocus3(GLFWwindow*, int focused) { f.focused = focused == GLFW_TRUE; }
+void OnIconify3(GLFWwindow*, int iconified) { f.iconified = iconified == GLFW_TRUE; }
+
 void OnRefresh3(GLFWwindow*) {
   if (f.refreshfun) f.refreshfun();
 }
@@ -347,6 +353,10 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
     glfwSetWindowCloseCallback(f.window, OnClose3);
     glfwSetWindowSizeCallback(f.window, OnSize3);
     glfwSetWindowRefreshCallback(f.window, OnRefresh3);
+    glfwSetWindowFocusCallback(f.window, OnFocus3);
+    glfwSetWindowIconifyCallback(f.window, OnIconify3);
+    f.focused = glfwGetWindowAttrib(f.window, GLFW_FOCUSED) == GLFW_TRUE;
+    f.iconified = glfwGetWindowAttrib(f.window, GLFW_ICONIFIED) == GLFW_TRUE;
     ApplyInputModes();
   }
   f.fullscreen = full;
@@ -426,11 +436,9 @@ int glfwGetWindowParam(int param) {
   if (!IsOpen()) return 0;
   switch (param) {
     case k2::Active:
-      if (f.window) return glfwGetWindowAttrib(f.window, GLFW_FOCUSED) ? 1 : 0;
-      return f.headlessActive ? 1 : 0;
+      return (f.window ? f.focused : f.headlessActive) ? 1 : 0;
     case k2::Iconified:
-      if (f.window) return glfwGetWindowAttrib(f.window, GLFW_ICONIFIED) ? 1 : 0;
-      return f.headlessIconified ? 1 : 0;
+      return (f.window ? f.iconified : f.headlessIconified) ? 1 : 0;
     case k2::Accelerated: return 1;
     case k2::RedBits: return f.bits[0];
     case k2::GreenBits: return f.bits[1];

@@ -146,6 +146,19 @@ TEST_F(HostWindow, TheCloseBoxArrivesAsTheCloseKeyAndDoesNotCloseTheWindow) {
   EXPECT_NE(vgtest::FindWindowByTitle("Vantorell", 0), 0u);
 }
 
+TEST_F(HostWindow, FocusChangesReachTheActiveParameter) {
+  host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+  unsigned long id = vgtest::FindWindowByTitle("Vantorell");
+  ASSERT_NE(id, 0u);
+  ASSERT_TRUE(vgtest::FocusWindow(id));
+  EXPECT_TRUE(PollUntil([] { return glfw2::glfwGetWindowParam(glfw2::GLFW_ACTIVE) == 1; }));
+  ASSERT_TRUE(vgtest::FocusWindow(vgtest::RootWindowId()));
+  EXPECT_TRUE(PollUntil([] { return glfw2::glfwGetWindowParam(glfw2::GLFW_ACTIVE) == 0; }));
+  EXPECT_EQ(glfw2::glfwGetWindowParam(glfw2::GLFW_ICONIFIED), 0);
+  ASSERT_TRUE(vgtest::FocusWindow(id));
+  EXPECT_TRUE(PollUntil([] { return glfw2::glfwGetWindowParam(glfw2::GLFW_ACTIVE) == 1; }));
+}
+
 TEST_F(HostWindow, RealKeyPressesArriveAsRuntimeKeysAndCharacters) {
   host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
   unsigned long id = vgtest::FindWindowByTitle("Vantorell");

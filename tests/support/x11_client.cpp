@@ -158,6 +158,11 @@ bool FocusWindow(unsigned long window) {
   return true;
 }
 
+unsigned long RootWindowId() {
+  Connection c;
+  return c.get() ? DefaultRootWindow(c.get()) : 0;
+}
+
 bool XdotoolKey(const std::string& command, const std::string& keys) {
   return Run({"xdotool", command, "--delay", "0", keys}, nullptr) == 0;
 }

@@ -24,6 +24,8 @@ bool GetScreenSize(int* width, int* height);
 bool SendDeleteWindow(unsigned long window);
 // Gives the window the keyboard focus and raises it.
 bool FocusWindow(unsigned long window);
+// The root window, e.g. to move the focus away from every application window.
+unsigned long RootWindowId();
 
 // xdotool without a window target, so the keys go to the focused window through XTEST:
 // for example XdotoolKey("key", "Left") or XdotoolKey("keydown", "a").
