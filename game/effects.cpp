@@ -205,6 +205,8 @@ int c_MyApp::p_AddTXT(float x, float y, String text, float size) {
   int lines = 0;
   for (int i = 0; i < n; ++i) {
     int c = t[i];
+    // A line break is a backslash and an n; a backslash that ends the text is a letter,
+    // so nothing past the text is read.
     if (c == '\\' && i + 1 < n && t[i + 1] == 'n') {
       ++lines;
       float d = gh * size * lines;
@@ -217,7 +219,7 @@ int c_MyApp::p_AddTXT(float x, float y, String text, float size) {
     if (c > 32 && c < 160) {
       if (size <= 3) {
         p_AddObj(2, px, py, c - 32);
-      } else if (size <= 4) {
+      } else if (size < 5) {
         p_AddObj(1, px, py, c - 32);
       }
     }
