@@ -142,7 +142,7 @@ Canvas gfx_sheet() {
 Canvas part(int i) {
   Canvas s(8, 8);
   Rng r(0x9a47u + static_cast<uint32_t>(i) * 7919u);
-  int v = 130 + r.below(126);
+  int v = 160 + r.below(96);  // the game fades them with alpha, so none starts dim
   Rgba c = rgb(v, v, v), dim = rgb(v * 2 / 3, v * 2 / 3, v * 2 / 3);
   switch (i % 8) {
     case 0:  // single speck

@@ -183,10 +183,15 @@ Canvas testcard() {
       else if (d > R - 12) col = kInk;
       c.set(x, y, col);
     }
-  c.rect(20, 70, 216, 116, rgb(12, 14, 40));
-  c.rect(22, 72, 212, 112, rgb(20, 24, 64));
-  c.rect(20, 70, 216, 1, kCyan);
-  c.rect(20, 185, 216, 1, kCyan);
+  // The middle band, kept inside the tick ring, is dark so white credit lines read on it.
+  for (int y = 70; y < 186; ++y)
+    for (int x = 20; x < 236; ++x) {
+      float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+      if (dx * dx + dy * dy > (R - 12) * (R - 12)) continue;
+      bool edge = y == 70 || y == 185;
+      bool rim = y < 72 || y > 183 || x < 22 || x > 233;
+      c.set(x, y, edge ? kCyan : rim ? rgb(12, 14, 40) : rgb(20, 24, 64));
+    }
   c.rect(127, 4, 2, 28, kInk);
   c.rect(127, 224, 2, 28, kInk);
   c.rect(4, 127, 16, 2, kInk);
