@@ -269,3 +269,34 @@ TEST(GameplayPause, PauseIconNeedsAFreshTouch) {
     EXPECT_EQ(a->m_Paused, 1);
   }), 0);
 }
+
+TEST(GameplayObjects, ShotObjectsPayByTypeAndPowerPiercesLetters) {
+  EXPECT_EQ(RunInChild([] {
+    Harness h;
+    c_MyApp* a = EnterGame(h);
+    h.Release(vgtest::kKeySpace);
+    h.Update();
+    a->m_Phase = 3;  // no enemy in the way, and no credit group due for a while
+    a->m_PhaseTimer = 10;
+    // Type, health, bullet power, letters stacked in the bullet's path, then the outcome.
+    struct Case { int type; float health; float power; int stacked; int points, coins; float left; };
+    const Case cases[] = {{1, 1, 1, 1, 6, 0, 0},   {2, 1, 1, 1, 105, 1, 0}, {4, 32, 1, 1, 5, 0, 0},
+                          {9, 1, 1, 1, 5, 0, 0},   {10, 2, 1, 1, 0, 0, 0},  {1, 1, 2, 2, 12, 0, 0},
+                          {1, 1, 3, 2, 12, 0, 1}};
+    for (const Case& c : cases) {
+      for (int i = 0; i < 501; ++i) a->m_Objects[i * 10] = 0;
+      for (int k = 0; k < c.stacked; ++k) {
+        float* o = &a->m_Objects[k * 10];
+        o[0] = static_cast<float>(c.type), o[1] = 300, o[2] = 200, o[3] = 0, o[4] = 0;
+        o[5] = 100, o[7] = 40, o[8] = 2, o[9] = c.health;
+      }
+      float* b = &a->m_Bullets[0];
+      b[0] = 1, b[1] = 280, b[2] = 200, b[3] = 20, b[4] = 0, b[9] = c.power;
+      int score = a->m_Score, coins = a->m_Coins;
+      h.Update();
+      EXPECT_EQ(a->m_Score - score, c.points) << "type " << c.type << " power " << c.power;
+      EXPECT_EQ(a->m_Coins - coins, c.coins) << "type " << c.type;
+      EXPECT_EQ(a->m_Bullets[0] != 0 ? a->m_Bullets[9] : 0, c.left) << "power " << c.power;
+    }
+  }), 0);
+}
