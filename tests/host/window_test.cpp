@@ -3,7 +3,11 @@
 // box arriving as the close key, and real key presses arriving translated.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -184,6 +188,28 @@ TEST_F(HostWindow, RealKeyPressesArriveAsRuntimeKeysAndCharacters) {
   ASSERT_FALSE(keys.empty());
   EXPECT_EQ(keys.back(), std::make_pair(2, 40));
   vgtest::XdotoolKey("keyup", "Down");
+}
+
+// A user's mapping file in the working folder is read at start-up; a broken one changes
+// nothing else.
+TEST(HostGamepadMappings, AMalformedMappingFileDoesNotStopTheLibraryStarting) {
+  vgtest::XvfbServer server;
+  ASSERT_TRUE(server.Start()) << server.error();
+  glfw2_testing::Reset();
+  char dir[] = "/tmp/vg_padmapXXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  char old[4096];
+  ASSERT_NE(getcwd(old, sizeof old), nullptr);
+  ASSERT_EQ(chdir(dir), 0);
+  if (std::FILE* f = std::fopen("gamecontrollerdb.txt", "wb")) {
+    std::fputs("not a mapping\n0300000000000000000000000000000,Broken,a:b0,\n\xff\xfe\n", f);
+    std::fclose(f);
+  }
+  EXPECT_EQ(glfw2::glfwInit(), 1);
+  glfw2::glfwTerminate();
+  std::remove("gamecontrollerdb.txt");
+  EXPECT_EQ(chdir(old), 0);
+  rmdir(dir);
 }
 
 }  // namespace
