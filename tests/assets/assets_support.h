@@ -1,6 +1,7 @@
-// Shared helpers of the asset tests: one fresh run of the generator per test process (into a
-// temporary folder), and decoding through the host's own image and sound loaders, the same
-// paths the game uses. Included by every tests/assets/*_test.cpp.
+// Shared helpers of the asset tests: the build's data folder (written by the vantorell_data
+// target, which the test executable depends on), fresh generator runs for the determinism
+// test, and decoding through the host's own image and sound loaders, the same paths the game
+// uses. Included by every tests/assets/*_test.cpp.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,11 +31,14 @@ inline std::string temp_dir(const char* tag) {
   return made ? std::string(made) : std::string();
 }
 
-// The data folder of one generator run, shared by all tests of the process.
+// The data folder the game runs with. Each test runs in its own process under ctest, so the
+// tests read the built folder rather than generating their own.
 inline const std::string& data_dir() {
   static const std::string dir = [] {
-    std::string d = temp_dir("data");
-    return !d.empty() && run_generator(d) ? d : std::string();
+    FILE* probe = std::fopen(VG_BUILD_DATA "/gfx.png", "rb");
+    if (!probe) return std::string();
+    std::fclose(probe);
+    return std::string(VG_BUILD_DATA);
   }();
   return dir;
 }

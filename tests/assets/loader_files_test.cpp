@@ -29,8 +29,8 @@ const Sheet kSheets[] = {
 
 }  // namespace
 
-TEST(LoaderFiles, GeneratorRunsAndWritesTheDataFolder) {
-  ASSERT_FALSE(data_dir().empty()) << "assetgen failed";
+TEST(LoaderFiles, TheBuildWroteTheDataFolder) {
+  ASSERT_FALSE(data_dir().empty()) << VG_BUILD_DATA << " is missing: build vantorell_data";
 }
 
 TEST(LoaderFiles, EveryImageFitsItsFramesAtEveryResolution) {
