@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +162,46 @@ TEST_F(HostWindow, FocusChangesReachTheActiveParameter) {
   EXPECT_EQ(glfw2::glfwGetWindowParam(glfw2::GLFW_ICONIFIED), 0);
   ASSERT_TRUE(vgtest::FocusWindow(id));
   EXPECT_TRUE(PollUntil([] { return glfw2::glfwGetWindowParam(glfw2::GLFW_ACTIVE) == 1; }));
+}
+
+TEST_F(HostWindow, TheRealLoopSuspendsWhenTheFocusGoesAndResumesWhenItComesBack) {
+  // Run() opens its own window and starts the game; this delegate was started already, so
+  // a fresh host and delegate run the loop.
+  delete host;
+  host = new VgGlfwGame;
+  app = new RecordingDelegate;
+  host->SetDelegate(app);
+  unsigned long id = 0;
+  bool away = false, back = false;
+  app->onStart = [&] { host->SetUpdateRate(60); };
+  app->onUpdate = [&] {
+    int n = app->Count("update");
+    if (n == 5 && !away) {
+      away = true;
+      id = vgtest::FindWindowByTitle("Vantorell");
+      vgtest::FocusWindow(vgtest::RootWindowId());
+    } else if (back && n >= 10) {
+      glfw2::glfwCloseWindow();
+    }
+  };
+  app->onRender = [&] {
+    if (host->Suspended() && !back) {
+      back = true;
+      vgtest::FocusWindow(id);
+    }
+  };
+  host->Run();
+  EXPECT_EQ(app->Count("suspend"), 1);
+  EXPECT_EQ(app->Count("resume"), 1);
+  std::string trace = app->Trace();
+  size_t s = trace.find('s'), r = trace.find('R');
+  ASSERT_NE(s, std::string::npos);
+  ASSERT_NE(r, std::string::npos);
+  EXPECT_EQ(std::count(trace.begin(), trace.begin() + s, 'u'), 5);
+  // While away: renders only, on events; after: updates again.
+  std::string between = trace.substr(s + 1, r - s - 1);
+  EXPECT_EQ(between, std::string(between.size(), 'r'));
+  EXPECT_GE(app->Count("update"), 10);
 }
 
 TEST_F(HostWindow, RealKeyPressesArriveAsRuntimeKeysAndCharacters) {
