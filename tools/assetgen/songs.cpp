@@ -79,8 +79,13 @@ int melody(Score& s, double start, int bars, const std::vector<Chord>& chords, c
       int bar = b + static_cast<int>(at / 4);
       if (bar >= bars) break;
       const Chord& c = chords[static_cast<size_t>(bar) % chords.size()];
-      pitch = key.step(pitch, m.contour[i] + (i == 0 ? shift : 0));
-      if (std::fmod(at, 2.0) == 0.0) pitch = snap(pitch, c);
+      int move = m.contour[i] + (i == 0 ? shift : 0), before = pitch;
+      pitch = key.step(pitch, move);
+      if (std::fmod(at, 2.0) == 0.0) {
+        pitch = snap(pitch, c);
+        // Snapping must not undo the motif's step: a moving note moves to the next chord tone.
+        if (pitch == before && move != 0) pitch = snap(pitch + (move > 0 ? 3 : -3), c);
+      }
       while (pitch < lo) pitch += 12;
       while (pitch > hi) pitch -= 12;
       double len = m.lengths[i];
@@ -125,10 +130,11 @@ void arps(Score& s, double start, int bars, const std::vector<Chord>& ch, int oc
   }
 }
 
+// Sustained chords an octave above the bass, below the melody's register.
 void pads(Score& s, double start, int bars, const std::vector<Chord>& ch, float vel) {
   for (int b = 0; b < bars; ++b) {
     const Chord& c = ch[static_cast<size_t>(b) % ch.size()];
-    for (int i = 0; i < 3; ++i) s.add(start + b * 4, 3.9, static_cast<float>(c.tone(i) + 24), vel, Voice::Pad);
+    for (int i = 0; i < 3; ++i) s.add(start + b * 4, 3.9, static_cast<float>(c.tone(i) + 12), vel, Voice::Pad);
   }
 }
 
@@ -186,7 +192,7 @@ Score brisklet() {
   p = melody(s, 48, 8, lift, am, m2, p + 5, 67, 88, 0.5f, r);
   drums_drive(s, 80, 8, true);
   bass_drive(s, 80, 8, verse);
-  arps(s, 80, 8, verse, 2, 0.25, 0.2f);
+  arps(s, 80, 8, verse, 1, 0.25, 0.2f);
   p = melody(s, 80, 8, verse, am, m1, 69, 64, 84, 0.5f, r);
   for (int b = 0; b < 4; ++b) s.add(112 + b * 4, 0.5, 0, 0.9f, Voice::Kick);
   arps(s, 112, 4, brk, 2, 0.25, 0.3f);
@@ -198,7 +204,7 @@ Score brisklet() {
   // Final hit: the home chord, held, with a crash.
   s.add(160, 0.5, 0, 0.9f, Voice::Kick);
   s.add(160, 0.5, 0, 0.7f, Voice::Crash);
-  for (int i = 0; i < 3; ++i) s.add(160, 3.5, static_cast<float>(Chord{45, true}.tone(i) + 24), 0.3f, Voice::Pad);
+  for (int i = 0; i < 3; ++i) s.add(160, 3.5, static_cast<float>(Chord{45, true}.tone(i) + 12), 0.3f, Voice::Pad);
   s.add(160, 3.5, 45, 0.8f, Voice::Bass);
   s.add(160, 3.0, 81, 0.5f, Voice::Lead);
   s.beats = 164;
@@ -213,13 +219,13 @@ Score sollenmark() {
   const std::vector<Chord> a{{38, false}, {45, false}, {47, true}, {43, false}};
   const std::vector<Chord> b{{40, true}, {43, false}, {38, false}, {45, false}, {40, true}, {43, false}, {45, false}, {45, false}};
   const std::vector<Chord> c{{47, true}, {43, false}, {38, false}, {45, false}};
-  Motif m1 = make_motif(r, 3), m2 = make_motif(r, 2), m3 = make_motif(r, 0);
+  Motif m1 = make_motif(r, 2), m2 = make_motif(r, 3), m3 = make_motif(r, 1);
   // Intro 4, A 8, B 8, A 8 with drums, C 8, A 8, ending 4: 48 bars.
   pads(s, 0, 4, a, 0.2f);
   for (int i = 0; i < 16; ++i) s.add(i, 0.9, static_cast<float>(a[static_cast<size_t>(i / 4)].tone(i % 3) + 36), 0.22f, Voice::Bell);
   pads(s, 16, 8, a, 0.16f);
   bass_walk(s, 16, 8, a);
-  arps(s, 16, 8, a, 2, 0.5, 0.18f);
+  arps(s, 16, 8, a, 1, 0.5, 0.18f);
   int p = melody(s, 16, 8, a, dmaj, m1, 74, 66, 86, 0.45f, r);
   pads(s, 48, 8, b, 0.16f);
   bass_walk(s, 48, 8, b);
@@ -228,7 +234,7 @@ Score sollenmark() {
   pads(s, 80, 8, a, 0.14f);
   bass_walk(s, 80, 8, a);
   drums_soft(s, 80, 8);
-  arps(s, 80, 8, a, 2, 0.25, 0.15f);
+  arps(s, 80, 8, a, 1, 0.25, 0.15f);
   p = melody(s, 80, 8, a, dmaj, m1, 74, 66, 86, 0.45f, r);
   pads(s, 112, 8, c, 0.16f);
   bass_walk(s, 112, 8, c);
@@ -238,9 +244,9 @@ Score sollenmark() {
   pads(s, 144, 8, a, 0.16f);
   bass_walk(s, 144, 8, a);
   drums_soft(s, 144, 8);
-  arps(s, 144, 8, a, 2, 0.25, 0.15f);
+  arps(s, 144, 8, a, 1, 0.25, 0.15f);
   melody(s, 144, 8, a, dmaj, m1, 74, 66, 86, 0.45f, r);
-  for (int i = 0; i < 3; ++i) s.add(176, 14.0, static_cast<float>(Chord{38, false}.tone(i) + 24), 0.22f, Voice::Pad);
+  for (int i = 0; i < 3; ++i) s.add(176, 14.0, static_cast<float>(Chord{38, false}.tone(i) + 12), 0.22f, Voice::Pad);
   for (int i = 0; i < 8; ++i) s.add(176 + i * 0.5, 3.0, static_cast<float>(Chord{38, false}.tone(i % 3) + 36 + (i / 3) * 12), 0.2f, Voice::Bell);
   s.add(176, 8.0, 38, 0.7f, Voice::Bass);
   s.add(176, 0.5, 0, 0.5f, Voice::Crash);
