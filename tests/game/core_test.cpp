@@ -4,6 +4,7 @@
 
 #include "framework/app.h"
 #include "game/myapp.h"
+#include "sequencer/zqplayer.h"
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
@@ -245,5 +246,28 @@ TEST(GameCore, CollectionKeepsTheGameObjectsPoolsAlive) {
     EXPECT_FALSE(vg_Vantorell_TwitterName[1].IsEmpty());
     EXPECT_EQ(String("End"), vg_Vantorell_CreditText[48]);
     h.Frame(10);
+  });
+}
+
+TEST(GameCore, SequencerMusicRunsWhenSwitchedOn) {
+  VG_IN_CHILD([] {
+    Harness h;
+    h.Start();
+    h.FinishLoading();
+    c_MyApp* app = h.app();
+    ASSERT_NE(nullptr, app->m_Music);
+    EXPECT_EQ(0, vg_Vantorell_HasMusic);  // this configuration plays the streamed tunes
+    vg_Vantorell_HasMusic = 1;
+    app->m_Music->p_Zq_Init(32, 4, 3, 3, 4);
+    app->m_TuneChoice = 2;
+    app->m_Screen = 11;
+    h.Update();
+    EXPECT_EQ(2, app->m_Music->m_state);
+    EXPECT_TRUE(app->m_Music->m_tuneFile.EndsWith("Retro/Glimmerpit.png"));
+    // Each render decodes up to three stages of the tune: 70 stages in 24 renders.
+    for (int i = 0; i < 30 && app->m_Music->m_loadStage > 0; ++i) h.Frame();
+    EXPECT_EQ(0, app->m_Music->m_loadStage);
+    h.Frame(30);
+    EXPECT_EQ(10, app->m_Screen);
   });
 }
