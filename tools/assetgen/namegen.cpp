@@ -41,9 +41,6 @@ const char* const kSyllA[] = {"za", "ko", "vel", "mi", "tor", "ra", "lu", "en", 
 const char* const kSyllB[] = {"rin", "ska", "mo", "lek", "vi", "nar", "ppo", "zel", "tu", "bix",
                               "ma", "ndo", "rra", "li", "sto", "qui", "fa", "den", "ro", "wyn"};
 
-template <class T, size_t N>
-size_t count_of(const T (&)[N]) { return N; }
-
 struct Rng {
   uint32_t s;
   uint32_t next() { s ^= s << 13; s ^= s >> 17; s ^= s << 5; return s; }
@@ -58,7 +55,7 @@ std::string cap(std::string w) {
 }
 
 std::string compose(Rng& r) {
-  char digits[8];
+  char digits[16];
   std::snprintf(digits, sizeof digits, "%d", r.below(99) + 1);
   switch (r.below(11)) {
     case 0: return std::string(r.pick(kFirst)) + digits;
@@ -91,6 +88,5 @@ int main() {
     for (size_t j = i; j < names.size() && j < i + 6; ++j) std::printf(" \"%s\",", names[j].c_str());
     std::printf("\n");
   }
-  (void)count_of(kFirst);
   return 0;
 }

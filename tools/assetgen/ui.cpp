@@ -61,15 +61,16 @@ Canvas icon_back() {
 
 Canvas icon_sound() {
   Canvas c(32, 32);
-  c.rect(6, 12, 5, 8, kW);
-  c.triangle(10, 12, 17, 6, 17, 26, kW);
-  c.triangle(10, 20, 17, 26, 10, 12, kW);
-  c.ring(17, 16, 6, 7.5f, kG);
-  c.rect(9, 0, 8, 32, Rgba{});
-  c.ring(17, 16, 10, 11.5f, kG);
-  c.rect(6, 12, 5, 8, kW);
-  c.triangle(10, 12, 17, 6, 17, 26, kW);
-  c.triangle(10, 20, 17, 26, 10, 12, kW);
+  // Two sound waves right of the speaker: rings kept to the right half.
+  Canvas waves(32, 32);
+  waves.ring(14, 16, 6.5f, 8.5f, kG);
+  waves.ring(14, 16, 11.0f, 13.0f, kG);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 18; x < 32; ++x)
+      if (std::abs(y - 16) < x - 12) c.set(x, y, waves.get(x, y));
+  c.rect(5, 12, 5, 8, kW);
+  c.triangle(9, 12, 16, 5, 16, 27, kW);
+  c.triangle(9, 12, 16, 27, 9, 20, kW);
   return finish_icon(c);
 }
 
