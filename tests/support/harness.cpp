@@ -24,6 +24,22 @@ namespace fs = std::filesystem;
 
 namespace vgtest {
 
+namespace {
+
+// The working folder of this process's game, removed at exit too: a scenario may end the
+// program itself (F4, the close key), which skips the harness's destructor.
+std::string gWorkDir;
+
+void RemoveWorkDir() {
+  if (gWorkDir.empty()) return;
+  std::error_code ec;
+  fs::current_path("/", ec);
+  fs::remove_all(gWorkDir, ec);
+  gWorkDir.clear();
+}
+
+}  // namespace
+
 void HarnessHost::SetGlfwWindow(int width, int height, int, int, int, int, int, int,
                                 bool fullscreen) {
   windowRequests.push_back({width, height, fullscreen});
@@ -47,11 +63,7 @@ Harness::Harness(Options options) : options_(std::move(options)) {}
 
 Harness::~Harness() {
   glfw2_testing::SetClock(nullptr);
-  if (!workDir_.empty()) {
-    std::error_code ec;
-    fs::current_path("/", ec);
-    fs::remove_all(workDir_, ec);
-  }
+  RemoveWorkDir();
 }
 
 std::string Harness::DataDir() {
@@ -66,6 +78,8 @@ void Harness::Start() {
   char pattern[] = "/tmp/vantorell-harness-XXXXXX";
   if (!mkdtemp(pattern)) std::abort();
   workDir_ = pattern;
+  if (gWorkDir.empty()) std::atexit(RemoveWorkDir);
+  gWorkDir = workDir_;
   std::string data = DataDir();
   if (!data.empty()) {
     if (options_.removeData.empty()) {
