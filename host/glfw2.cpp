@@ -250,6 +250,10 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
     f.window = glfwCreateWindow(width, height, "", monitor, nullptr);
     if (!f.window) return 0;
     glfwMakeContextCurrent(f.window);
+    // GLFW 3 focuses a new window only in windowed mode; a full-screen one would otherwise
+    // start without the keyboard (and the host would suspend the game at once) wherever no
+    // window manager hands it the focus. 2.7's full-screen window took the focus itself.
+    if (full) glfwFocusWindow(f.window);
     glfwSetKeyCallback(f.window, OnKey3);
     glfwSetCharCallback(f.window, OnChar3);
     glfwSetMouseButtonCallback(f.window, OnMouseButton3);

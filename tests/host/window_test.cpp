@@ -124,6 +124,8 @@ TEST_F(HostWindow, FullScreenAndBackMakesTwoNewContextsAndTheLastOneDraws) {
   EXPECT_EQ(w, sw);
   EXPECT_EQ(h, sh);
   EXPECT_TRUE(Fill(0, 0, 1));
+  // The full-screen window has the keyboard, so the game is not suspended behind it.
+  EXPECT_TRUE(PollUntil([] { return glfw2::glfwGetWindowParam(glfw2::GLFW_ACTIVE) == 1; }));
 
   host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
   EXPECT_EQ(glfwGraphicsSeq, seq + 2);
@@ -133,6 +135,7 @@ TEST_F(HostWindow, FullScreenAndBackMakesTwoNewContextsAndTheLastOneDraws) {
   ASSERT_TRUE(vgtest::GetWindowGeometry(id, &g));
   EXPECT_EQ(g.width, 640);
   EXPECT_EQ(g.height, 480);
+  EXPECT_TRUE(PollUntil([] { return glfw2::glfwGetWindowParam(glfw2::GLFW_ACTIVE) == 1; }));
   ASSERT_TRUE(Fill(0, 1, 0));
   EXPECT_EQ(CentrePixel(id, "/tmp/vg_host_window_after_fullscreen.png"),
             (std::vector<int>{0, 255, 0}));
