@@ -54,8 +54,9 @@ void SetEventHook(std::function<void()> hook);
 void SetClosedWindowSize(int width, int height);
 
 // A joystick as GLFW 3 would present it. A device with a gamepad mapping also carries the
-// mapped state in GLFW 3's gamepad layout (buttons A B X Y LB RB back start guide LT RT
-// up right down left, axes LX LY RX RY LT RT with y positive down).
+// mapped state in GLFW 3's gamepad layout (buttons A B X Y LB RB back start guide, left and
+// right thumb, d-pad up right down left; axes LX LY RX RY LT RT, y positive down, triggers
+// -1 at rest). Other devices carry their raw axes and buttons.
 struct FakeJoystick {
   std::vector<float> axes;
   std::vector<unsigned char> buttons;
