@@ -27,7 +27,9 @@ void c_MyApp::p_ApplyResolution() {
   int h = vg_graphics_DeviceHeight();
   m_ImgLevel = 1;
   m_ImageScale = 1;
-  if (w > 630 || h > 630) {
+  // The default 640 x 480 window draws the 1x art as it was drawn; only a larger window
+  // takes the 2x set.
+  if (w > 640 || h > 640) {
     m_ImgLevel = 2;
     m_ImageScale = 0.5f;
   }
@@ -318,5 +320,10 @@ int c_MyApp::p_LoadGame() {
   m_PhaseTimer = 0;
   m_Coins = 6;
   for (int i = 0; i < 25; ++i) m_Bullets[10 * i] = 0;
+  // A game quit during the credits leaves its letters, stars and names in the pool; they
+  // must not drift into the next game's story to be shot for points, and its score line
+  // starts from 0 rather than easing down from the last game's score.
+  for (int i = 0; i <= 500; ++i) m_Objects[10 * i] = 0;
+  m_ShownScore = 0;
   return 0;
 }
