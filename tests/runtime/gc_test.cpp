@@ -1,252 +1,222 @@
 // The collector's rules as a program relies on them: roots and the barrier keep objects,
-// garbage is destroyed once and only in later allocations, blocks are reused, statics are
-// never touched, and the step target follows its 64-bit arithmetic.
+// garbage is destroyed once and only by later allocations, blocks are reused, statics are
+// never touched, and random graphs are checked against a model the test walks on its own.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <set>
+#include <vector>
 
 #include "runtime/array.h"
 #include "runtime/object.h"
-#include "tests/runtime/gc_fixture.h"
 
 namespace {
-struct Probe : Object {
-  static std::multiset<int>& destroyed() {
-    static std::multiset<int> ids;
-    return ids;
-  }
+std::multiset<int> g_destroyed;
+// A reference to an interface points into the middle of its object; a root holding one must
+// still reach the whole object.
+struct Listener : gc_interface {};
+struct Probe : Object, Listener {
   int id;
   Probe* next = nullptr;
   explicit Probe(int i) : id(i) {}
-  ~Probe() override { destroyed().insert(id); }
+  ~Probe() override { g_destroyed.insert(id); }
   void mark() override { gc_mark_q(next); }
 };
-
-// Exactly 40 bytes, a size served from the block cache.
-struct Block40 : Object {
-  void* payload = nullptr;
-};
-static_assert(sizeof(Block40) == 40, "the cache case needs a 40-byte object");
-
+static_assert(sizeof(Probe) <= gc_cache_limit, "the reuse case needs a cached block size");
 // No user-provided constructor: `new Plain()` zero-fills the block before constructing it.
 struct Plain : Object {
-  int value;
   Probe* ref;
   void mark() override { gc_mark_q(ref); }
 };
 
-// An interface reference points into the middle of its object; a root holding one must
-// still reach the whole object.
-struct Listener : gc_interface {
-  virtual int Heard() = 0;
-};
-struct Speaker : Probe, Listener {
-  Speaker() : Probe(42) {}
-  int Heard() override { return id; }
-};
+void step(int new_bytes) { gc_new_bytes = new_bytes, gc_collect(); }
+void full_cycle() { step(gc_step_bytes + 1); }  // ends the cycle and sweeps
+void mark_everything() { step(gc_step_bytes); }  // scans every queued object, no sweep
+void drain_free_list() { Array<int> sink(gc_free_bytes / 4 + 1); }  // destroys all garbage
+void settle() { full_cycle(), full_cycle(), drain_free_list(); }  // only the reachable live
+int destroyed(int id) { return static_cast<int>(g_destroyed.count(id)); }
 
 Probe* g_root = nullptr;
 Array<Probe*> g_list;
 Listener* g_listener = nullptr;
 
-class Collector : public CollectorTest {
+class Collector : public ::testing::Test {
  protected:
   void SetUp() override {
-    CollectorTest::SetUp();
-    g_root = nullptr;
-    g_list = Array<Probe*>();
-    gc_root(g_root);
-    gc_root(g_list);
-    g_listener = nullptr;
-    gc_root(g_listener);
-    Probe::destroyed().clear();
+    TearDown();
+    gc_root(g_root), gc_root(g_list), gc_root(g_listener);
+    g_destroyed.clear();
   }
-  int times_destroyed(int id) { return static_cast<int>(Probe::destroyed().count(id)); }
+  void TearDown() override {
+    g_root = nullptr, g_list = Array<Probe*>(), g_listener = nullptr;
+    gc_clear_roots();
+    settle();
+  }
 };
 
-TEST_F(Collector, ObjectReachableFromARootSurvivesEveryCycle) {
+TEST_F(Collector, EveryKindOfRootKeepsWhatItReachesOverManyCycles) {
   gc_assign(g_root, new Probe(1));
   gc_assign(g_root->next, new Probe(2));
-  for (int cycle = 0; cycle < 50; ++cycle) {
-    new Probe(100 + cycle);  // garbage
-    full_cycle();
-    drain_free_list();
-  }
-  EXPECT_EQ(times_destroyed(1), 0);
-  EXPECT_EQ(times_destroyed(2), 0);
-  EXPECT_EQ(g_root->next->id, 2);
-  EXPECT_EQ(times_destroyed(149), 1);
-}
-
-TEST_F(Collector, InterfaceRootKeepsItsObject) {
-  Speaker* s = new Speaker();
-  gc_assign(g_listener, s);
-  gc_assign(s->next, new Probe(43));
-  ASSERT_NE(static_cast<void*>(g_listener), static_cast<void*>(s));
-  for (int cycle = 0; cycle < 3; ++cycle) {
-    full_cycle();
-    full_cycle();
-    drain_free_list();
-  }
-  EXPECT_EQ(times_destroyed(42), 0);
-  EXPECT_EQ(times_destroyed(43), 0);
-  EXPECT_EQ(g_listener->Heard(), 42);
-  g_listener = nullptr;
-  full_cycle();
-  full_cycle();
-  drain_free_list();
-  EXPECT_EQ(times_destroyed(42), 1);
-}
-
-TEST_F(Collector, ArrayElementsAreMarkedThroughTheirArray) {
   gc_assign(g_list, Array<Probe*>(3));
   gc_assign(g_list[1], new Probe(7));
-  for (int cycle = 0; cycle < 5; ++cycle) {
-    full_cycle();
-    drain_free_list();
-  }
-  EXPECT_EQ(times_destroyed(7), 0);
-  gc_assign(g_list, Array<Probe*>());
-  full_cycle();
-  full_cycle();
-  drain_free_list();
-  EXPECT_EQ(times_destroyed(7), 1);
+  Probe* s = new Probe(42);
+  gc_assign(g_listener, s);
+  gc_assign(s->next, new Probe(43));
+  for (int cycle = 0; cycle < 50; ++cycle) new Probe(100 + cycle), settle();
+  for (int id : {1, 2, 7, 42, 43}) EXPECT_EQ(destroyed(id), 0) << id;
+  EXPECT_EQ(destroyed(149), 1);
+  g_root = nullptr, g_list = Array<Probe*>(), g_listener = nullptr;
+  settle();
+  for (int id : {1, 2, 7, 42, 43}) EXPECT_EQ(destroyed(id), 1) << id;
 }
 
 TEST_F(Collector, StoreIntoAMarkedObjectIsKeptByTheBarrier) {
   gc_assign(g_root, new Probe(1));
-  full_cycle();
-  mark_everything();
+  full_cycle(), mark_everything();
   ASSERT_NE(g_root->gc_colour(), gc_markbit);  // the owner is already black
-
   gc_assign(g_root->next, new Probe(2));
-  full_cycle();
-  drain_free_list();
-  EXPECT_EQ(times_destroyed(2), 0);
-
-  // Control: the same store without the barrier loses the object, which is what the barrier
-  // is for.
+  full_cycle(), drain_free_list();
+  EXPECT_EQ(destroyed(2), 0);
+  // Control: the same store without the barrier loses the object.
   mark_everything();
-  Probe* lost = new Probe(3);
-  g_root->next->next = lost;
-  full_cycle();
-  drain_free_list();
-  EXPECT_EQ(times_destroyed(3), 1);
+  g_root->next->next = new Probe(3);
+  full_cycle(), drain_free_list();
+  EXPECT_EQ(destroyed(3), 1);
   g_root->next->next = nullptr;
 }
 
-TEST_F(Collector, GarbageIsDestroyedOnceAndOnlyByALaterAllocation) {
-  new Probe(5);
-  full_cycle();
-  EXPECT_EQ(times_destroyed(5), 0) << "the sweep itself runs no destructor";
-  EXPECT_GT(gc_free_bytes, 0);
-  gc_collect();
-  gc_mark();
-  EXPECT_EQ(times_destroyed(5), 0) << "only allocation destroys garbage";
-  // An allocation as large as the whole free list destroys all of it.
-  Array<int> big(gc_free_bytes / 4 + 1);
-  EXPECT_EQ(times_destroyed(5), 1);
-  EXPECT_EQ(gc_free_bytes, 0);
-  for (int i = 0; i < 5; ++i) {
-    full_cycle();
-    drain_free_list();
-  }
-  EXPECT_EQ(times_destroyed(5), 1);
-}
-
-TEST_F(Collector, EachAllocationDestroysAboutItsOwnSizeOfGarbage) {
+TEST_F(Collector, GarbageIsDestroyedOnceAndOnlyByLaterAllocations) {
   for (int i = 0; i < 10; ++i) new Probe(10 + i);
-  full_cycle();
-  int before = static_cast<int>(Probe::destroyed().size());
+  full_cycle(), step(0), gc_mark();
+  EXPECT_TRUE(g_destroyed.empty()) << "neither sweeping nor marking runs a destructor";
   new Probe(99);
-  int after = static_cast<int>(Probe::destroyed().size());
-  // One 40-byte request destroys one or two 40-byte objects (the fixture's sink may be first),
-  // never the whole list.
-  EXPECT_LE(after - before, 1);
-  EXPECT_GE(gc_free_bytes, 8 * static_cast<int>(sizeof(Probe)));
+  EXPECT_LE(g_destroyed.size(), 1u) << "a small request destroys about its own size";
+  drain_free_list();
+  EXPECT_EQ(g_destroyed.size(), 10u);
+  for (int i = 0; i < 5; ++i) settle();
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(destroyed(10 + i), 1);
 }
 
-TEST_F(Collector, FreedSmallBlockIsReusedForTheSameSize) {
-  Block40* first = new Block40();
-  full_cycle();
-  drain_free_list();  // destroys the 40-byte block last, so it tops its cache slot
-  Block40* second = new Block40();
-  EXPECT_EQ(static_cast<void*>(first), static_cast<void*>(second));
-  EXPECT_EQ(second->gc_size(), 40);
-}
-
-TEST_F(Collector, ZeroFillingNewExpressionKeepsTheHeader) {
+TEST_F(Collector, FreedSmallBlockIsReusedAndZeroFillingKeepsTheHeader) {
+  Probe* first = new Probe(1);
+  full_cycle(), drain_free_list();  // the probe's block is destroyed last: it tops its slot
+  EXPECT_EQ(new Probe(2), first);
   Plain* p = new Plain();
   EXPECT_EQ(p->gc_size(), static_cast<int>((sizeof(Plain) + 7) & ~size_t{7}));
-  EXPECT_EQ(p->gc_colour(), gc_markbit);
   EXPECT_EQ(gc_unmarked_list.pred, p);
-  EXPECT_EQ(p->value, 0);
-  gc_assign(g_root, new Probe(1));
+  gc_assign(g_root, new Probe(3));
   gc_assign(p->ref, g_root);
-  full_cycle();
-  drain_free_list();
-  EXPECT_EQ(times_destroyed(1), 0);
+  settle();
+  EXPECT_EQ(destroyed(3), 0);
 }
 
 TEST_F(Collector, StaticEmptyArraysAreNeverQueuedMarkedOrFreed) {
-  Array<Probe*> empty;
-  gc_queue(empty.GetRep());
-  gc_mark_now(empty.GetRep());
-  gc_assign(g_list, empty);
-  EXPECT_EQ(gc_queued_list.succ, &gc_queued_list);
+  gc_mark_now(&Array<Probe*>::nullRep);
+  gc_assign(g_list, Array<Probe*>());
   for (int i = 0; i < 3; ++i) {
-    full_cycle();
-    gc_queue(empty.GetRep());
-    EXPECT_EQ(Array<Probe*>::nullRep.gc_colour(), 3);
+    full_cycle(), gc_queue(&Array<Probe*>::nullRep);
+    EXPECT_EQ(gc_queued_list.succ, &gc_queued_list);
   }
+  EXPECT_EQ(Array<Probe*>::nullRep.gc_colour(), 3);
   EXPECT_EQ(Array<Probe*>::nullRep.succ, nullptr);
-  EXPECT_EQ(Array<Probe*>::nullRep.length, 0);
-}
-
-TEST_F(Collector, RootsAreQueuedInRegistrationOrder) {
-  gc_assign(g_list, Array<Probe*>(1));
-  gc_assign(g_root, new Probe(1));
-  full_cycle();  // the sweep queues the roots again
-  ASSERT_NE(gc_queued_list.succ, &gc_queued_list);
-  EXPECT_EQ(gc_queued_list.succ, g_root);
-  EXPECT_EQ(gc_queued_list.succ->succ, g_list.GetRep());
 }
 
 TEST(CollectorStep, TargetFollowsThe64BitArithmetic) {
   const int MiB = 1 << 20;
   EXPECT_EQ(gc_step_target(4 * MiB, 12 * MiB), 8 * MiB);
-  EXPECT_EQ(gc_step_target(0, 100 * MiB), 0);
-  EXPECT_EQ(gc_step_target(8 * MiB, 8 * MiB), 8 * MiB);
   // (2 GiB - 8 MiB) x 8 MiB overflows 32 bits; the 64-bit product gives the whole heap.
   EXPECT_EQ(gc_step_target(8 * MiB, 2047 * MiB), 2047 * MiB);
-  // The quotient rounds toward zero.
-  EXPECT_EQ(gc_step_target(1, 8 * MiB), 1);
-}
-
-TEST_F(Collector, StepWithNoNewBytesMarksNothing) {
-  gc_assign(g_root, new Probe(1));
-  full_cycle();
-  int marked = gc_marked_bytes;
-  gc_new_bytes = 0;
-  gc_collect();
-  EXPECT_EQ(gc_marked_bytes, marked);
-  EXPECT_NE(gc_queued_list.succ, &gc_queued_list);
+  EXPECT_EQ(gc_step_target(1, 8 * MiB), 1);  // the quotient rounds toward zero
 }
 
 TEST(ObjectIdentity, CompareGivesTheSignOfTheAddressOrder) {
-  Object probe;  // never collected: only its identity operations are called
-  Object* self = &probe;
-  // Addresses 0xFFFFFFFF apart: the low 32 bits of their difference have the opposite sign
-  // of the difference itself. The other objects are only compared, never touched.
-  uintptr_t at = reinterpret_cast<uintptr_t>(self);
-  Object* above = reinterpret_cast<Object*>(at + 0xffffffffull);
-  Object* below = reinterpret_cast<Object*>(at - 0xffffffffull);
-  EXPECT_LT(self->Compare(above), 0);
-  EXPECT_GT(self->Compare(below), 0);
-  EXPECT_EQ(self->Compare(self), 0);
-  EXPECT_TRUE(self->Equals(self));
-  EXPECT_FALSE(self->Equals(above));
-  EXPECT_EQ(self->debug(), String("+Object\n"));
-  EXPECT_EQ(self->debug().Length(), 8);
+  Object probe;  // never collected; the fake neighbours are only compared, never touched
+  // 0xFFFFFFFF apart: the low 32 bits of the difference have the opposite sign.
+  uintptr_t at = reinterpret_cast<uintptr_t>(&probe);
+  EXPECT_LT(probe.Compare(reinterpret_cast<Object*>(at + 0xffffffffull)), 0);
+  EXPECT_GT(probe.Compare(reinterpret_cast<Object*>(at - 0xffffffffull)), 0);
+}
+
+constexpr int kEdges = 6, kSlots = 8;
+std::map<int, struct Node*> g_alive;  // id -> node whose destructor has not run
+int g_destroyed_twice = 0;
+struct Node : Object {
+  int id;
+  Node* field = nullptr;
+  Array<Node*> kids;
+  Array<int> payload;  // up to 8 KiB, so that ordinary steps sweep every few hundred steps
+  explicit Node(int i) : id(i) { g_alive[id] = this; }
+  ~Node() override { g_destroyed_twice += !g_alive.erase(id); }
+  void mark() override { gc_mark_q(field), gc_mark_q(kids), gc_mark_q(payload); }
+  Node*& edge(int e) { return e ? kids[e - 1] : field; }  // a field or an array element
+};
+Node* alive(int id) { return g_alive.count(id) ? g_alive[id] : nullptr; }
+Array<Node*> g_slots;
+
+TEST_F(Collector, RandomGraphsKeepTheReachableAndFreeTheUnreachable) {
+  gc_root(g_slots);
+  gc_assign(g_slots, Array<Node*>(kSlots));
+  std::mt19937 rng(20261207);
+  auto pick = [&](size_t n) { return static_cast<int>(rng() % n); };
+  std::map<int, std::vector<int>> edges;  // the model: id -> kEdges target ids (0 = none)
+  std::vector<int> slots(kSlots, 0);
+  auto reachable = [&] {
+    std::set<int> seen;
+    for (std::vector<int> todo(slots); !todo.empty();) {
+      int id = todo.back();
+      todo.pop_back();
+      if (id && seen.insert(id).second) todo.insert(todo.end(), edges[id].begin(), edges[id].end());
+    }
+    return seen;
+  };
+  int next_id = 0, sweeps = 0;
+  auto make = [&] {
+    Node* n = new Node(++next_id);
+    edges[n->id] = std::vector<int>(kEdges, 0);
+    gc_assign(n->kids, Array<Node*>(kEdges - 1));
+    if (int words = pick(2048)) gc_assign(n->payload, Array<int>(words)), n->payload[0] = n->id;
+    return n;
+  };
+  for (int round = 0; round < 4000; ++round) {
+    std::vector<int> live;
+    for (int id : reachable()) live.push_back(id);
+    for (int op = 0, ops = 1 + pick(24); op < ops; ++op) {
+      int kind = pick(10), e = pick(kEdges), s = pick(kSlots);
+      int p = live.empty() ? 0 : live[pick(live.size())], t = p ? live[pick(live.size())] : 0;
+      if (kind < 4 || !p) {  // a new node hung from a slot or a reachable node
+        Node* n = make();
+        if (!p || pick(2)) gc_assign(g_slots[s], n), slots[s] = n->id;
+        else gc_assign(g_alive[p]->edge(e), n), edges[p][e] = n->id;
+        live.push_back(n->id);
+      } else if (kind < 7) {  // link two reachable nodes, cycles included
+        gc_assign(g_alive[p]->edge(e), g_alive[t]), edges[p][e] = t;
+      } else if (kind < 9) {  // drop an edge or a slot, making whole subgraphs garbage
+        gc_assign(g_alive[p]->edge(e), nullptr), edges[p][e] = 0;
+        if (pick(4) == 0) gc_assign(g_slots[s], nullptr), slots[s] = 0;
+      } else {  // garbage from birth, or a child array replaced (the old one is garbage)
+        make(), gc_assign(g_alive[p]->kids, g_alive[p]->kids.Resize(kEdges - 1));
+      }
+    }
+    int markbit = gc_markbit;
+    gc_collect(), sweeps += gc_markbit != markbit;
+    for (int id : reachable()) {
+      Node* n = alive(id);
+      ASSERT_NE(n, nullptr) << "reachable node " << id << " freed by round " << round;
+      for (int k = 0; k < kEdges; ++k) ASSERT_EQ(n->edge(k), alive(edges[id][k])) << id;
+      ASSERT_EQ(n->payload.Length() ? n->payload[0] : id, id) << "payload of " << id;
+    }
+    if (round % 500 == 499) {
+      settle();
+      std::set<int> have;
+      for (auto& entry : g_alive) have.insert(entry.first);
+      ASSERT_EQ(have, reachable()) << "at round " << round;
+    }
+  }
+  EXPECT_GE(sweeps, 4) << "the ordinary steps should have swept on their own";
+  g_slots = Array<Node*>();
+  settle();
+  EXPECT_TRUE(g_alive.empty()) << g_alive.size() << " unreachable nodes never destroyed";
+  EXPECT_EQ(g_destroyed_twice, 0);
 }
 }  // namespace

@@ -2,7 +2,6 @@
 // and host tests that compare Strings.
 #pragma once
 #include <ostream>
-
 #include "runtime/string.h"
 
 inline std::ostream& operator<<(std::ostream& os, const String& s) {
