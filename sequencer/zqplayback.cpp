@@ -2,6 +2,7 @@
 // drum hit or looped melodic note with its envelope and slides, and the pitch tables.
 // Sections, mutes and chord letters are drawn from the shared generator reseeded from the
 // tune seed, so a tune always unfolds the same way.
+#include <algorithm>
 #include <cstring>
 
 #include "framework/app.h"
@@ -181,26 +182,14 @@ int c_ZqPlayer::p_Zq_PlayNote(int v, int note, int volume, int effect, int amoun
   }
 
   if (muted || ch <= 0) return 0;
+  // Effects 1 to 4 slide slowly up, slowly down, fast up, fast down, within 0.25 to 4.
+  if (effect < 1 || effect > 4) return 0;
+  float step = amount / (effect <= 2 ? 180.0f : 15.0f);
   float rate = m_rate[v];
-  switch (effect) {
-    case 1:
-      rate = rate + amount / 180.0f;
-      if (rate > 4.0f) rate = 4.0f;
-      break;
-    case 2:
-      rate = rate - amount / 180.0f;
-      if (rate < 0.25f) rate = 0.25f;
-      break;
-    case 3:
-      rate = rate + amount / 15.0f;
-      if (rate > 4.0f) rate = 4.0f;
-      break;
-    case 4:
-      rate = rate - amount / 15.0f;
-      if (rate < 0.25f) rate = 0.25f;
-      break;
-    default:
-      return 0;
+  if (effect & 1) {
+    rate = std::min(rate + step, 4.0f);
+  } else {
+    rate = std::max(rate - step, 0.25f);
   }
   m_rate[v] = rate;
   vg_audio_SetChannelRate(ch, rate);
