@@ -1,6 +1,6 @@
-// Shared set-up of the device tests (and the device benchmarks): the one host object the
-// devices decode files through, a scratch folder, and builders for WAV, Ogg and PNG files.
-// Header-only so each test binary or benchmark that includes it needs nothing else built.
+// Shared set-up of the device tests, benchmarks and fuzz seeds: the host object the devices
+// decode files through, a scratch folder, and builders for WAV, Ogg and PNG files.
+// Header-only so each binary that includes it needs nothing else built.
 #pragma once
 #include <stb/stb_image_write.h>
 #include <unistd.h>
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,16 +26,15 @@ inline VgGlfwGame* Host() {
 }
 
 inline const std::string& ScratchDir() {
-  static std::string dir = [] {
+  static const std::string dir = [] {
     const char* base = std::getenv("VG_BUILD_DIR");
-    std::string d = std::string(base ? base : "/tmp") + "/devices-scratch-" +
-                    std::to_string(static_cast<long>(getpid()));
-    std::string cmd = "mkdir -p '" + d + "'";
-    if (std::system(cmd.c_str()) != 0) std::abort();
-    // The command outlives the string statics, which are gone when atexit handlers run.
-    static const std::string* remove = new std::string("rm -rf '" + d + "'");
+    std::string d = std::string(base ? base : "/tmp") + "/devices-scratch-" + std::to_string(getpid());
+    std::filesystem::create_directories(d);
+    // Leaked on purpose: atexit handlers run after the string statics are gone.
+    static const std::string* keep = new std::string(d);
     std::atexit([] {
-      if (std::system(remove->c_str()) != 0) std::fprintf(stderr, "%s failed\n", remove->c_str());
+      std::error_code ec;
+      std::filesystem::remove_all(*keep, ec);
     });
     return d;
   }();
@@ -53,36 +53,23 @@ inline std::string WriteFile(const std::string& name, const std::vector<uint8_t>
 // RIFF WAVE builder: pieces are appended as written, so tests can forge any layout.
 struct Wav {
   std::vector<uint8_t> bytes;
-  Wav& Tag(const char* four) {
-    bytes.insert(bytes.end(), four, four + 4);
-    return *this;
-  }
-  Wav& U16(unsigned v) {
-    bytes.push_back(v & 255);
-    bytes.push_back((v >> 8) & 255);
-    return *this;
-  }
-  Wav& U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes.push_back((v >> (8 * i)) & 255);
-    return *this;
-  }
+  Wav& Tag(const char* four) { return Raw({four, four + 4}); }
+  Wav& U16(unsigned v) { return Raw({uint8_t(v), uint8_t(v >> 8)}); }
+  Wav& U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
   Wav& Raw(const std::vector<uint8_t>& b) {
     bytes.insert(bytes.end(), b.begin(), b.end());
     return *this;
   }
   // "RIFF", size, "WAVE", then a "fmt " chunk of fmtSize bytes (bytes past 16 are zero).
-  static Wav Header(unsigned audioFormat, unsigned channels, uint32_t rate, unsigned bits,
+  static Wav Header(unsigned format, unsigned channels, uint32_t rate, unsigned bits,
                     uint32_t fmtSize = 16) {
     Wav w;
-    w.Tag("RIFF").U32(0).Tag("WAVE").Tag("fmt ").U32(fmtSize);
-    w.U16(audioFormat).U16(channels).U32(rate).U32(rate * channels * bits / 8);
-    w.U16(channels * bits / 8).U16(bits);
-    for (uint32_t i = 16; i < fmtSize; ++i) w.bytes.push_back(0);
-    return w;
+    w.Tag("RIFF").U32(0).Tag("WAVE").Tag("fmt ").U32(fmtSize).U16(format).U16(channels);
+    w.U32(rate).U32(rate * channels * bits / 8).U16(channels * bits / 8).U16(bits);
+    return w.Raw(std::vector<uint8_t>(fmtSize > 16 ? fmtSize - 16 : 0, 0));
   }
   Wav& Chunk(const char* id, const std::vector<uint8_t>& payload) {
-    Tag(id).U32(static_cast<uint32_t>(payload.size()));
-    return Raw(payload);
+    return Tag(id).U32(static_cast<uint32_t>(payload.size())).Raw(payload);
   }
 };
 
@@ -99,8 +86,8 @@ inline std::vector<uint8_t> PcmWav(unsigned channels, unsigned bits, uint32_t ra
       .bytes;
 }
 
-// An Ogg Vorbis file of a sine tone, encoded with libvorbisenc; noise (0 to 1) adds a hiss
-// so the encoder has more to spend its bits on, as in real music.
+// An Ogg Vorbis file of a half-scale sine tone; noise (0 to 1) adds a hiss so the encoder
+// spends its bits as on real music.
 inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, double hz = 440,
                                     double noise = 0) {
   std::vector<uint8_t> out;
@@ -115,36 +102,29 @@ inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, doub
   vorbis_block_init(&vd, &vb);
   ogg_stream_state os;
   ogg_stream_init(&os, 1);
-
-  auto put = [&out](const ogg_page& og) {
+  ogg_page og;
+  auto put = [&out, &og] {
     out.insert(out.end(), og.header, og.header + og.header_len);
     out.insert(out.end(), og.body, og.body + og.body_len);
   };
-  ogg_packet header, comments, codebooks;
-  vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-  ogg_stream_packetin(&os, &header);
-  ogg_stream_packetin(&os, &comments);
-  ogg_stream_packetin(&os, &codebooks);
-  ogg_page og;
-  while (ogg_stream_flush(&os, &og)) put(og);
+  ogg_packet head[3];
+  vorbis_analysis_headerout(&vd, &vc, &head[0], &head[1], &head[2]);
+  for (ogg_packet& p : head) ogg_stream_packetin(&os, &p);
+  while (ogg_stream_flush(&os, &og)) put();
 
   uint32_t seed = 12345;
-  long total = static_cast<long>(seconds * rate);
-  long done = 0;
-  const long step = 1024;
-  bool eos = false;
-  while (!eos) {
-    long n = total - done < step ? total - done : step;
+  const long total = static_cast<long>(seconds * rate);
+  for (long done = 0, eos = 0; !eos;) {
+    long n = std::min(total - done, 1024L);
     if (n > 0) {
       float** buf = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-      for (long i = 0; i < n; ++i) {
-        float s = static_cast<float>(0.5 * std::sin(2 * M_PI * hz * (done + i) / rate));
+      for (long i = 0; i < n; ++i, ++done) {
+        float s = static_cast<float>(0.5 * std::sin(2 * M_PI * hz * done / rate));
         for (int c = 0; c < channels; ++c) {
           seed = seed * 1664525u + 1013904223u;
           buf[c][i] = s + static_cast<float>(noise * ((seed >> 8) / 16777216.0 - 0.5));
         }
       }
-      done += n;
     }
     vorbis_analysis_wrote(&vd, static_cast<int>(n));
     while (vorbis_analysis_blockout(&vd, &vb) == 1) {
@@ -153,10 +133,7 @@ inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, doub
       ogg_packet op;
       while (vorbis_bitrate_flushpacket(&vd, &op)) {
         ogg_stream_packetin(&os, &op);
-        while (ogg_stream_pageout(&os, &og)) {
-          put(og);
-          if (ogg_page_eos(&og)) eos = true;
-        }
+        while (ogg_stream_pageout(&os, &og)) put(), eos |= ogg_page_eos(&og);
       }
     }
   }
@@ -168,32 +145,26 @@ inline std::vector<uint8_t> OggTone(int channels, int rate, double seconds, doub
   return out;
 }
 
-// Recomputes every page checksum after a test has edited an Ogg file's bytes.
+// Recomputes every page checksum after the Ogg file's bytes were edited.
 inline void FixOggChecksums(std::vector<uint8_t>& b) {
-  size_t pos = 0;
-  while (pos + 27 <= b.size() && std::memcmp(&b[pos], "OggS", 4) == 0) {
-    size_t header = 27 + b[pos + 26];
+  for (size_t pos = 0; pos + 27 <= b.size() && std::memcmp(&b[pos], "OggS", 4) == 0;) {
+    size_t header = 27 + b[pos + 26], body = 0;
     if (pos + header > b.size()) return;
-    size_t body = 0;
     for (size_t i = 27; i < header; ++i) body += b[pos + i];
     if (pos + header + body > b.size()) return;
-    ogg_page page;
-    page.header = &b[pos];
-    page.header_len = static_cast<long>(header);
-    page.body = &b[pos + header];
-    page.body_len = static_cast<long>(body);
+    ogg_page page{&b[pos], static_cast<long>(header), &b[pos + header], static_cast<long>(body)};
     ogg_page_checksum_set(&page);
     pos += header + body;
   }
 }
 
-// A PNG of w x h pixels of comp bytes each, written with stb_image_write.
+// A PNG of w x h pixels of comp bytes each.
 inline std::vector<uint8_t> Png(int w, int h, int comp, const std::vector<uint8_t>& pixels) {
   std::vector<uint8_t> out;
   stbi_write_png_to_func(
-      [](void* ctx, void* data, int size) {
-        auto* o = static_cast<std::vector<uint8_t>*>(ctx);
-        o->insert(o->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+      [](void* o, void* data, int size) {
+        auto* v = static_cast<std::vector<uint8_t>*>(o);
+        v->insert(v->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
       },
       &out, w, h, comp, pixels.data(), w * comp);
   return out;
