@@ -1,6 +1,6 @@
-// Control mapping: abstract keys from keyboard, pads and the iCade cabinet, the player rules,
-// the keyboard ramps and touch stick of the analogue direction, the strict button and touch
-// boxes, and the latches that keep one press from acting twice.
+// Control mapping: abstract keys from keyboard, pads and the iCade cabinet with the player
+// rules, the keyboard ramps and touch stick, the strict button and touch boxes, and the
+// latches that keep one press from acting twice.
 #include <gtest/gtest.h>
 
 #include "framework/input.h"
@@ -11,337 +11,210 @@ using vgtest::Harness;
 
 namespace {
 
-int Records(c_MyApp* app) { return app->m_DrawCount / 15; }
-
-void StartLoaded(Harness& h) {
-  h.Start();
-  h.FinishLoading();
+void OnLoadedGame(void (*body)(Harness&, c_MyApp*)) {
+  VG_IN_CHILD([&] {
+    Harness h;
+    h.Start();
+    h.FinishLoading();
+    body(h, h.app());
+  });
 }
 
-// Pointer state as the update leaves it, set directly for exact edge positions.
-void TouchAt(c_MyApp* app, int finger, int x, int y) {
-  app->m_TouchDown[finger] = 1;
-  app->m_TouchX[finger] = x;
-  app->m_TouchY[finger] = y;
-  app->m_PointerDown = 1;
-}
-
-void NoTouches(c_MyApp* app) {
-  for (int i = 0; i < 10; ++i) {
+// Pointer state as the update leaves it, set directly for exact edge positions; finger -1
+// lifts them all.
+void TouchAt(c_MyApp* app, int finger, int x = 0, int y = 0) {
+  for (int i = 0; i < 10 && finger < 0; ++i) {
     app->m_TouchDown[i] = 0;
-    app->m_TouchX[i] = static_cast<int>(kNoValue);
-    app->m_TouchY[i] = static_cast<int>(kNoValue);
+    app->m_TouchX[i] = app->m_TouchY[i] = static_cast<int>(kNoValue);
   }
-  app->m_PointerDown = 0;
+  if (finger >= 0) app->m_TouchDown[finger] = 1, app->m_TouchX[finger] = x, app->m_TouchY[finger] = y;
+  app->m_PointerDown = finger >= 0;
 }
 
 }  // namespace
 
-TEST(Controls, KeyboardLayoutsAndPlayers) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
-    struct Case {
-      int code, key;
-    };
-    const Case cases[] = {{38, 0}, {87, 0}, {37, 3}, {65, 3}, {39, 5}, {68, 5}, {40, 8},
-                          {83, 8}, {90, 10}, {74, 10}, {32, 10}, {13, 10}, {88, 11}, {75, 11},
-                          {17, 11}, {67, 12}, {76, 12}, {16, 12}, {86, 13}, {73, 13}, {66, 14},
-                          {85, 14}, {78, 15}, {79, 15}, {27, 99}, {192, 99}, {46, 99}, {8, 99}};
-    for (const Case& c : cases) {
+TEST(Controls, KeyboardLayoutsServePlayersZeroAndMinusOneOnly) {
+  OnLoadedGame([](Harness& h, c_MyApp* app) {
+    const struct { int code, key; } cases[] = {
+        {38, 0}, {87, 0}, {37, 3}, {65, 3}, {39, 5}, {68, 5}, {40, 8}, {83, 8}, {90, 10},
+        {74, 10}, {32, 10}, {13, 10}, {88, 11}, {75, 11}, {17, 11}, {67, 12}, {76, 12}, {16, 12},
+        {86, 13}, {73, 13}, {66, 14}, {85, 14}, {78, 15}, {79, 15}, {27, 99}, {192, 99}, {46, 99}, {8, 99}};
+    for (const auto& c : cases) {
       h.Press(c.code);
-      EXPECT_EQ(1, app->p_PlayKey(c.key, 0, 0)) << "code " << c.code;
-      EXPECT_EQ(1, app->p_PlayKey(c.key, 1, -1)) << "code " << c.code;
-      EXPECT_EQ(0, app->p_PlayKey(c.key, 0, -2)) << "code " << c.code;
-      EXPECT_EQ(4, app->p_PlayKeyAll(c.key, 0)) << "code " << c.code;
+      EXPECT_EQ(std::vector<int>({1, 1, 0, 4}),
+                std::vector<int>({app->p_PlayKey(c.key, 0, 0), app->p_PlayKey(c.key, 1, -1),
+                                  app->p_PlayKey(c.key, 0, -2), app->p_PlayKeyAll(c.key, 0)}))
+          << "code " << c.code;
       h.Release(c.code);
       EXPECT_EQ(0, app->p_PlayKey(c.key, 0, 0)) << "code " << c.code;
     }
-    // Keys outside the table, 16 and 17 included, are never pressed.
-    app->m_PadKeys[16] = 2;
-    EXPECT_EQ(0, app->p_PlayKey(16, 0, 0));
-    EXPECT_EQ(0, app->p_PlayKey(7, 0, 0));
-    EXPECT_EQ(1, app->p_PlayKey(99, 0, 0));  // entry 16 is a source of back
-    EXPECT_EQ(1, app->p_PlayKey(99, 0, -1));
-    EXPECT_EQ(0, app->p_PlayKey(99, 0, -2));
-    app->m_PadKeys[16] = 0;
+    app->m_PadKeys[16] = 2;  // entry 16 is a source of back, not key 16
+    EXPECT_EQ(0, app->p_PlayKey(16, 0, 0) + app->p_PlayKey(7, 0, 0));
+    EXPECT_EQ(1, app->p_PlayKey(99, 0, 0));
   });
 }
 
 TEST(Controls, PadButtonsAndStickObeyModeAndPlayer) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
-    std::vector<unsigned char> none(16, 0);
-    // Fully up, the way a pad reports it to the window library (y negative up).
-    h.Joystick(0, {0, -1, 0, 0}, none);
+  OnLoadedGame([](Harness& h, c_MyApp* app) {
+    std::vector<unsigned char> none(16, 0), buttons = none;
+    h.Joystick(0, {0.5f, -1, 0, 0}, none);  // right half way, fully up (GLFW's y is down)
     h.Update();
-    ASSERT_FLOAT_EQ(1, vg_input_JoyY(0, 0));
-    EXPECT_EQ(0, app->p_PlayKey(0, 0, 0));
-    EXPECT_EQ(1, app->p_PlayKey(0, 1, 0));
-    EXPECT_EQ(0, app->p_PlayKey(8, 1, 0));
-    EXPECT_EQ(0, app->p_PlayKey(0, 1, 1));   // another player's pad
-    EXPECT_EQ(0, app->p_PlayKey(0, 1, -1));  // the keyboard player has no pad
+    EXPECT_EQ(std::vector<int>({0, 1, 0, 1, 0, 0}),
+              std::vector<int>({app->p_PlayKey(0, 0, 0), app->p_PlayKey(0, 1, 0), app->p_PlayKey(8, 1, 0),
+                                app->p_PlayKey(5, 1, 0), app->p_PlayKey(0, 1, 1), app->p_PlayKey(0, 1, -1)}))
+        << "the stick counts in mode 1, for its own player, never for the keyboard's";
     EXPECT_FLOAT_EQ(-1, app->p_StickY(0, 0));
+    EXPECT_FLOAT_EQ(0.5f, app->p_StickX(0, 0));
     EXPECT_FLOAT_EQ(0, app->p_StickY(0, -1));
+    app->p_iCade(1);
+    EXPECT_EQ(0, app->p_PlayKey(5, 1, 0)) << "the cabinet owns the stick too";
+    app->p_iCade(0);
     h.Joystick(0, {0.3f, -0.35f, 0, 0}, none);
     h.Update();
-    EXPECT_EQ(0, app->p_PlayKey(0, 1, 0));
-    EXPECT_EQ(0, app->p_PlayKey(5, 1, 0));
-    h.Joystick(0, {0.5f, 0, 0, 0}, none);
-    h.Update();
-    EXPECT_EQ(1, app->p_PlayKey(5, 1, 0));
-    EXPECT_FLOAT_EQ(0.5f, app->p_StickX(0, 0));
-    app->p_iCade(1);
-    EXPECT_EQ(0, app->p_PlayKey(5, 1, 0));  // the cabinet owns the stick too
-    app->p_iCade(0);
+    EXPECT_EQ(0, app->p_PlayKey(0, 1, 0) + app->p_PlayKey(5, 1, 0)) << "not past 0.4";
 
-    std::vector<unsigned char> buttons(16, 0);
-    buttons[9] = 1;   // up
-    buttons[14] = 1;  // back
+    buttons[9] = buttons[14] = 1;  // up, back
     h.Joystick(0, {0, 0, 0, 0}, buttons);
     h.Update();
-    EXPECT_EQ(1, app->p_PlayKey(0, 0, 0));
-    EXPECT_EQ(0, app->p_PlayKey(0, 0, -1));
-    EXPECT_EQ(1, app->p_PlayKey(99, 0, 0));
-    EXPECT_EQ(1, app->p_PlayKeyAll(0, 0));
-    EXPECT_EQ(0, app->p_PlayKey(0, 0, 4));  // there is no fifth pad
+    EXPECT_EQ(std::vector<int>({1, 0, 1, 1, 0, 0}),
+              std::vector<int>({app->p_PlayKey(0, 0, 0), app->p_PlayKey(0, 0, -1), app->p_PlayKey(99, 0, 0),
+                                app->p_PlayKeyAll(0, 0), app->p_PlayKey(0, 0, 4), app->p_PlayKey(0, 0, 9)}))
+        << "there is no fifth pad";
   });
 }
 
 TEST(Controls, ICadeLettersHoldUntilTheirReleaseLetter) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
+  OnLoadedGame([](Harness& h, c_MyApp* app) {
     h.Press(87);  // "W" on the keyboard moves the player while the cabinet is off
-    EXPECT_EQ(1, app->p_PlayKey(0, 0, 0));
     app->p_iCade(1);
-    EXPECT_EQ(1, vg_Vantorell_iCadeControls);
     EXPECT_TRUE(h.host()->KeyboardEnabled());
-    EXPECT_EQ(0, app->p_PlayKey(0, 0, 0));  // letters belong to the cabinet now
+    EXPECT_EQ(0, app->p_PlayKey(0, 0, 0)) << "letters belong to the cabinet now";
     h.Release(87);
-    h.Press(192);
-    EXPECT_EQ(0, app->p_PlayKey(99, 0, 0));
-    h.Release(192);
-    h.Press(38);  // the arrows still count
-    EXPECT_EQ(1, app->p_PlayKey(0, 0, 0));
+    h.Press(38);
+    EXPECT_EQ(1, app->p_PlayKey(0, 0, 0)) << "the arrows still count";
     h.Release(38);
-
-    struct Pair {
-      char press, release;
-      int entry, key;
-    };
-    const Pair pairs[] = {{'W', 'E', 0, 0},   {'X', 'Z', 8, 8},   {'A', 'Q', 3, 3},
-                          {'D', 'C', 5, 5},   {'Y', 'T', 13, 13}, {'U', 'F', 14, 14},
-                          {'I', 'M', 15, 15}, {'O', 'G', 16, 99}, {'H', 'R', 10, 10},
-                          {'J', 'N', 11, 11}, {'K', 'P', 12, 12}, {'L', 'V', 17, 99}};
-    for (const Pair& p : pairs) {
-      for (int lower = 0; lower < 2; ++lower) {
-        int press = lower ? p.press - 'A' + 'a' : p.press;
-        int release = lower ? p.release - 'A' + 'a' : p.release;
-        h.Type(press);
+    const struct { char press, release; int entry, key; } pairs[] = {
+        {'W', 'E', 0, 0}, {'X', 'Z', 8, 8}, {'A', 'Q', 3, 3}, {'D', 'C', 5, 5},
+        {'Y', 'T', 13, 13}, {'U', 'F', 14, 14}, {'I', 'M', 15, 15}, {'O', 'G', 16, 99},
+        {'H', 'R', 10, 10}, {'J', 'N', 11, 11}, {'K', 'P', 12, 12}, {'L', 'V', 17, 99}};
+    for (const auto& p : pairs) {
+      for (int lower : {0, 'a' - 'A'}) {
+        h.Type(p.press + lower);
+        h.Update(4);
+        EXPECT_EQ(1, app->p_PlayKey(p.key, 0, 0)) << char(p.press + lower);
+        h.Type(p.release + lower);
         h.Update();
-        EXPECT_EQ(2, app->m_PadKeys[p.entry]) << static_cast<char>(press);
-        h.Update(3);
-        EXPECT_EQ(1, app->p_PlayKey(p.key, 0, 0)) << static_cast<char>(press);
-        h.Type(release);
-        h.Update();
-        EXPECT_EQ(0, app->m_PadKeys[p.entry]) << static_cast<char>(release);
+        EXPECT_EQ(0, app->m_PadKeys[p.entry]) << char(p.release + lower);
       }
     }
-    h.Type('!');
-    h.Update();
-    for (int i = 0; i < 19; ++i) EXPECT_EQ(0, app->m_PadKeys[i]);
-
-    // Turning the cabinet off forgets held entries; entry 19 is the update's own.
     h.Type('W');
     h.Update();
     app->p_iCade(0);
-    EXPECT_EQ(0, app->m_PadKeys[0]);
-    EXPECT_FALSE(h.host()->KeyboardEnabled());
-    // With the cabinet off, typed letters are not decoded.
+    EXPECT_EQ(0, app->m_PadKeys[0]) << "turning the cabinet off forgets held entries";
     h.Type('W');
     h.Update();
-    EXPECT_EQ(0, app->m_PadKeys[0]);
+    EXPECT_EQ(0, app->m_PadKeys[0]) << "and letters are no longer decoded";
   });
 }
 
 TEST(Controls, KeyboardRampsReachFullInSevenFramesAndReturnInFive) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
+  OnLoadedGame([](Harness& h, c_MyApp* app) {
     h.Press(39);
-    for (int i = 1; i <= 6; ++i) {
+    for (int i = 1; i <= 7; ++i) {
       app->p_AnalogueControl();
-      EXPECT_LT(app->m_AnalogX, 1) << "frame " << i;
+      EXPECT_EQ(i == 7, app->m_AnalogX >= 1) << "frame " << i;
     }
-    app->p_AnalogueControl();
-    EXPECT_FLOAT_EQ(1, app->m_AnalogX);
-    app->p_AnalogueControl();
-    EXPECT_FLOAT_EQ(1, app->m_RampX);
     h.Release(39);
-    for (int i = 1; i <= 4; ++i) {
+    for (int i = 1; i <= 5; ++i) {
       app->p_AnalogueControl();
-      EXPECT_GT(app->m_AnalogX, 0) << "frame " << i;
+      EXPECT_EQ(i == 5, app->m_AnalogX <= 0) << "frame " << i;
     }
-    app->p_AnalogueControl();
-    EXPECT_FLOAT_EQ(0, app->m_AnalogX);
-    EXPECT_FLOAT_EQ(0, app->m_RampX);
-    // Up makes the direction negative (y grows downward).
+    EXPECT_FLOAT_EQ(0, app->m_RampX) << "settled despite float remainders";
     h.Press(38);
     app->p_AnalogueControl();
-    EXPECT_FLOAT_EQ(-0.15f, app->m_AnalogY);
-    h.Release(38);
-    app->p_AnalogueControl();
-    EXPECT_FLOAT_EQ(0, app->m_AnalogY);
+    EXPECT_FLOAT_EQ(-0.15f, app->m_AnalogY) << "up is negative";
   });
 }
 
 TEST(Controls, TouchStickMeasuresFromWhereTheFingerLanded) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
+  OnLoadedGame([](Harness&, c_MyApp* app) {
     app->m_PointerDown = 1;
-    app->m_MouseX = 200;
-    app->m_MouseY = 200;
     app->p_CLS2D(0, 0, 0, 1);
-    app->p_AnalogueControl();
-    EXPECT_EQ(200, app->m_StickAnchorX);
-    EXPECT_FLOAT_EQ(0, app->m_AnalogX);
-    EXPECT_EQ(30, app->m_DrawCount);  // the anchor and the finger
-    app->m_MouseX = 236;
-    app->m_MouseY = 205;  // 5 / 72 alone would be a dead zone, but x is past it
-    app->p_AnalogueControl();
-    EXPECT_FLOAT_EQ(0.5f, app->m_AnalogX);
-    EXPECT_FLOAT_EQ(5.0f / 72, app->m_AnalogY);
-    app->m_MouseX = 205;
-    app->p_AnalogueControl();
-    EXPECT_FLOAT_EQ(0, app->m_AnalogX);
-    EXPECT_FLOAT_EQ(0, app->m_AnalogY);
-    app->m_MouseX = 300;
-    app->p_AnalogueControl();
-    EXPECT_EQ(204, app->m_StickAnchorX);  // trails a finger that strays past 64
-    EXPECT_FLOAT_EQ(1, app->m_AnalogX);   // clamped
+    const struct { int x, y; float ax, ay; int anchor; } steps[] = {
+        {200, 200, 0, 0, 200}, {236, 205, 0.5f, 5.0f / 72, 200},  // y alone would be dead
+        {205, 205, 0, 0, 200}, {300, 205, 1, 5.0f / 72, 204}};    // clamped; the anchor trails
+    for (const auto& s : steps) {
+      app->m_MouseX = s.x;
+      app->m_MouseY = s.y;
+      app->p_AnalogueControl();
+      EXPECT_FLOAT_EQ(s.ax, app->m_AnalogX) << s.x;
+      EXPECT_FLOAT_EQ(s.ay, app->m_AnalogY) << s.x;
+      EXPECT_EQ(s.anchor, app->m_StickAnchorX) << s.x;
+    }
+    EXPECT_EQ(8 * 15, app->m_DrawCount) << "the anchor and the finger, as debug ovals";
     app->m_PointerDown = 0;
     app->p_AnalogueControl();
     EXPECT_EQ(-1, app->m_StickAnchorX);
   });
 }
 
-TEST(Controls, ButtonBoxesAreStrict) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
-    // Image 97 is 32 x 32 at design size: half a box is 16 at draw size 1, 32 at size 2.
-    app->p_CLS2D(0, 0, 0, 1);
-    NoTouches(app);
-    EXPECT_EQ(0, app->p_Button(97, 100, 100, 0));
-    EXPECT_EQ(1, Records(app));
-    TouchAt(app, 0, 116, 100);
-    EXPECT_EQ(0, app->p_Button(97, 100, 100, 0));
-    TouchAt(app, 0, 115, 84 + 1);
-    EXPECT_EQ(1, app->p_Button(97, 100, 100, 0));
-    EXPECT_EQ(1, app->m_ButtonHit);
-    TouchAt(app, 0, 100, 84);
-    EXPECT_EQ(0, app->p_Button(97, 100, 100, 0));
-    EXPECT_EQ(0, app->m_ButtonHit);
-    app->p_SetSize(2);
-    TouchAt(app, 0, 131, 100);
-    EXPECT_EQ(1, app->p_Button(97, 100, 100, 0));
-    app->p_SetSize(1);
-    // Another finger counts for p_Button, only finger 0 for p_Button0.
-    NoTouches(app);
-    TouchAt(app, 3, 100, 100);
-    EXPECT_EQ(1, app->p_Button(97, 100, 100, 0));
-    EXPECT_EQ(0, app->p_Button0(97, 100, 100, 0));
-    TouchAt(app, 0, 110, 110);
-    EXPECT_EQ(1, app->p_Button0(97, 100, 100, 0));
-    // Nothing counts while no pointer is down.
+TEST(Controls, ButtonAndTouchBoxesAreStrictWithTouchsWiderMarginRightAndBelow) {
+  OnLoadedGame([](Harness&, c_MyApp* app) {
+    // Image 97 is 32 x 32 at design size: half a box is 16 at draw size 1.
+    const struct { int finger, x, y; int button, button0; } buttons[] = {
+        {0, 116, 100, 0, 0}, {0, 115, 85, 1, 1}, {0, 100, 84, 0, 0}, {3, 100, 100, 1, 0}};
+    for (const auto& b : buttons) {
+      TouchAt(app, -1);
+      TouchAt(app, b.finger, b.x, b.y);
+      EXPECT_EQ(b.button, app->p_Button(97, 100, 100, 0)) << b.x << "," << b.y;
+      EXPECT_EQ(b.button, app->m_ButtonHit);
+      EXPECT_EQ(b.button0, app->p_Button0(97, 100, 100, 0)) << b.x << "," << b.y;
+    }
     app->m_PointerDown = 0;
-    EXPECT_EQ(0, app->p_Button(97, 100, 100, 0));
-
-    NoTouches(app);
+    EXPECT_EQ(0, app->p_Button(97, 100, 100, 0)) << "nothing counts with no pointer down";
+    TouchAt(app, -1);
     TouchAt(app, 1, 120, 100);
     EXPECT_EQ(1, app->p_MouseIn_Centered(100, 100, 41, 10));
     EXPECT_EQ(0, app->p_MouseIn_Centered(100, 100, 40, 10));
-    TouchAt(app, 1, 100, 105);
-    EXPECT_EQ(0, app->p_MouseIn_Centered(100, 100, 40, 10));
-  });
-}
 
-TEST(Controls, TouchRectangleHasAWiderMarginRightAndBelow) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
-    app->p_CLS2D(0, 0, 0, 1);
-    struct Case {
-      int x, y, hit;
-    };
-    // The rectangle is (100, 100) to (150, 120).
-    const Case cases[] = {{160, 110, 1}, {90, 110, 0},  {95, 110, 1},  {94, 110, 0},
-                          {161, 110, 1}, {162, 110, 0}, {120, 95, 1},  {120, 94, 0},
-                          {120, 131, 1}, {120, 132, 0}, {161, 131, 1}, {125, 110, 1}};
-    for (const Case& c : cases) {
-      NoTouches(app);
-      TouchAt(app, 2, c.x, c.y);
-      EXPECT_EQ(c.hit, app->p_Touch(100, 100, 50, 20)) << c.x << "," << c.y;
+    // The touch rectangle is (100, 100) to (150, 120).
+    const struct { int x, y, hit; } touches[] = {
+        {95, 110, 1},  {94, 110, 0},  {161, 110, 1}, {162, 110, 0}, {120, 95, 1},
+        {120, 94, 0},  {120, 131, 1}, {120, 132, 0}, {161, 131, 1}, {125, 110, 1}};
+    for (const auto& t : touches) {
+      TouchAt(app, -1);
+      TouchAt(app, 2, t.x, t.y);
+      EXPECT_EQ(t.hit, app->p_Touch(100, 100, 50, 20)) << t.x << "," << t.y;
     }
-    EXPECT_EQ(12, Records(app));
-    EXPECT_FLOAT_EQ(kNoValue, app->m_DrawList[0]);
   });
 }
 
 TEST(Controls, BackOnTheCreditsBoxWaitsForEverythingToBeReleased) {
-  VG_IN_CHILD([] {
-    Harness h;
-    StartLoaded(h);
-    c_MyApp* app = h.app();
+  OnLoadedGame([](Harness& h, c_MyApp* app) {
     h.Frame(40);
     ASSERT_EQ(1, app->m_Screen);
-    app->m_CreditsOpen = 1;
-    app->m_BadgesOpen = 1;
+    app->m_CreditsOpen = app->m_BadgesOpen = 1;
     h.Press(27);
     h.Frame();
-    EXPECT_EQ(0, app->m_CreditsOpen);
-    EXPECT_EQ(0, app->m_BadgesOpen);
-    EXPECT_EQ(1, app->m_KeyLatch);
-    // Still held: reopening the box and holding back does nothing.
+    EXPECT_EQ(0, app->m_CreditsOpen + app->m_BadgesOpen);
     app->m_CreditsOpen = 1;
     h.Frame(5);
-    EXPECT_EQ(1, app->m_CreditsOpen);
-    EXPECT_EQ(1, app->m_KeyLatch);
+    EXPECT_EQ(1, app->m_CreditsOpen) << "back still held";
     h.Release(27);
     h.Frame();
     EXPECT_EQ(0, app->m_KeyLatch);
-    // A held pointer keeps the back latch, which also holds back the key.
     h.MouseDown(100, 60);  // clear of every menu item
     h.Frame();
-    app->m_BackLatch = 1;
-    app->m_CreditsOpen = 1;
+    app->m_BackLatch = app->m_CreditsOpen = 1;
     h.Press(27);
     h.Frame();
-    EXPECT_EQ(1, app->m_CreditsOpen);
+    EXPECT_EQ(1, app->m_CreditsOpen) << "a held pointer holds back the key too";
     h.Release(27);
     h.MouseUp();
     h.Frame();
-    EXPECT_EQ(0, app->m_BackLatch);
+    EXPECT_EQ(0, app->m_KeyLatch + app->m_BackLatch);
     h.Press(27);
     h.Frame();
     EXPECT_EQ(0, app->m_CreditsOpen);
-    h.Release(27);
-    h.Frame();
-
-    // The open options box keeps both latches set every update.
-    app->m_OptionsOpen = 1;
-    h.Frame();
-    EXPECT_EQ(1, app->m_KeyLatch);
-    EXPECT_EQ(1, app->m_BackLatch);
   });
 }

@@ -1,22 +1,18 @@
-// The real program end to end under a private X server (Mesa software OpenGL, OpenAL's null
-// output, a temporary working folder with `data` linked): the loading screen, then the title
-// screen, full screen and back with F11, and the window's close box ending with status 0.
-// Screenshots of each step land in <VG_BUILD_DIR>/test-screens for a person to look at.
+// The real program under a private X server (Mesa software GL, OpenAL's null output, a
+// temporary folder with `data` linked): loading screen, title screen, F11 to full screen and
+// back, and the close box ending with status 0. Screenshots go to <VG_BUILD_DIR>/test-screens.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "tests/support/x11_client.h"
 #include "stb/stb_image_write.h"
+#include "tests/support/x11_client.h"
 #include "tests/support/xvfb.h"
 
 // Xlib last: its macros (Bool, Status, None) would break the headers above.
@@ -27,19 +23,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
-
 struct Picture {
   std::vector<unsigned char> rgb;
   int width = 0, height = 0;
 
-  // Straight from the server: a window that goes away while being read (F11 replaces it)
-  // gives an error here rather than a capture tool that never returns.
+  // Straight from the server: a window replaced mid-read (by F11) gives an error here,
+  // where a capture tool could hang.
   bool Grab(unsigned long window) {
     width = height = 0;
     Display* d = XOpenDisplay(nullptr);
     if (!d) return false;
-    XErrorHandler old = XSetErrorHandler(IgnoreXErrors);
+    XErrorHandler old = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     XWindowAttributes attrs;
     XImage* image = nullptr;
     if (XGetWindowAttributes(d, window, &attrs) && attrs.map_state == IsViewable) {
@@ -54,10 +48,7 @@ struct Picture {
       for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
           unsigned long px = XGetPixel(image, x, y);
-          unsigned char* out = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-          out[0] = static_cast<unsigned char>(px >> 16);
-          out[1] = static_cast<unsigned char>(px >> 8);
-          out[2] = static_cast<unsigned char>(px);
+          for (int c = 0; c < 3; ++c) rgb[(static_cast<size_t>(y) * width + x) * 3 + c] = px >> (16 - 8 * c);
         }
       }
       XDestroyImage(image);
@@ -74,29 +65,24 @@ struct Picture {
     return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
            std::abs(p[2] - b) <= tolerance;
   }
-  // How many different colours a box holds: a drawn image has many, a flat fill one.
+  // How many colours a box holds: a drawn image has many, a flat fill one.
   int Colours(int x0, int y0, int x1, int y1) const {
     std::set<int> seen;
     for (int y = y0; y < y1; y += 2) {
-      for (int x = x0; x < x1; x += 2) {
-        const unsigned char* p = At(x, y);
-        seen.insert(p[0] << 16 | p[1] << 8 | p[2]);
-      }
+      for (int x = x0; x < x1; x += 2) seen.insert(At(x, y)[0] << 16 | At(x, y)[1] << 8 | At(x, y)[2]);
     }
     return static_cast<int>(seen.size());
   }
 };
 
-// The loading screen: its background in a corner, the orange band across the middle (alpha
-// 0.7 over the background) at the left edge, and the logo drawn over the centre.
+// The loading screen: its background, the orange band (alpha 0.7) and the logo in the middle.
 bool LooksLikeLoading(const Picture& p) {
   if (p.width != 640 || p.height != 480) return false;
   return p.Near(4, 4, 40, 40, 80, 4) && p.Near(8, 240, 187, 124, 66, 8) &&
          p.Colours(256, 176, 384, 296) > 5;
 }
 
-// The title screen: no longer the loading background, and the title art and the menu items
-// are drawn (many colours where they stand), scaled with the window.
+// The title screen: not the loading background; title art and menu items scaled with the window.
 bool LooksLikeTitle(const Picture& p) {
   if (p.width < 640 || p.height < 480) return false;
   float s = static_cast<float>(p.height) / 480;
