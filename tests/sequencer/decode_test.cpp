@@ -77,26 +77,22 @@ class DecodeApp : public c_App {
       if (std::getenv("VG_TRACE_RENDERS")) std::printf("render %d: %.2f ms\n", renders, ms);
     }
     if (zq->m_loadStage == 0) {
-      std::ostringstream out;
-      out << "renders " << renders << " image " << (zq->m_tuneImage ? 1 : 0);
-      Report(out.str());
       auto cell = [this](int p, int v, int t, int k) {
         return zq->m_notes[p * 4096 + v * 512 + t * 8 + k];
       };
-      Report("p0 " + std::to_string(cell(0, 0, 0, 0)) + " " + std::to_string(cell(0, 0, 0, 1)) +
-             " " + std::to_string(cell(0, 0, 0, 2)) + " " + std::to_string(cell(0, 1, 3, 1)));
-      Report("p10 " + std::to_string(cell(10, 0, 63, 0)));
-      Report("p40 " + std::to_string(cell(40, 1, 5, 4)));
-      Report("p63 " + std::to_string(cell(63, 0, 0, 0)));
-      std::string last = "last";
-      for (int v = 0; v < 5; ++v) last += " " + std::to_string(zq->m_lastPattern[v]);
-      Report(last);
       // The scratch square must not show: the hook clears to black after its stages.
       Array<int> px(64 * 64);
       vg_graphics_ReadPixels(px, 0, 0, 64, 64);
       int lit = 0;
       for (int i = 0; i < px.Length(); ++i) lit += (px[i] & 0xffffff) != 0;
-      Report("lit " + std::to_string(lit));
+      std::ostringstream out;
+      out << "renders " << renders << " image " << (zq->m_tuneImage ? 1 : 0) << "\np0 "
+          << cell(0, 0, 0, 0) << " " << cell(0, 0, 0, 1) << " " << cell(0, 0, 0, 2) << " "
+          << cell(0, 1, 3, 1) << "\np10 " << cell(10, 0, 63, 0) << "\np40 " << cell(40, 1, 5, 4)
+          << "\np63 " << cell(63, 0, 0, 0) << "\nlast";
+      for (int v = 0; v < 5; ++v) out << " " << zq->m_lastPattern[v];
+      out << "\nlit " << lit;
+      Report(out.str());
       // For the record only: the slowest render that ran loader stages.
       std::printf("slowest loading render: %.2f ms\n", slowest);
       vg_app_EndApp();

@@ -41,50 +41,31 @@ TEST_F(SequencerTest, EffectEightEndsThePassAfterItsStep) {
 
 TEST_F(SequencerTest, BranchesSwitchPatternsInAlternatePassesAndStayInsideTheTable) {
   Playing();
-  zq->m_step = 10;
-  for (int p : {5, 6}) Cell(p, 2, 10, 2) = 27;
-
+  for (int p : {0, 5, 6, 63}) Cell(p, 2, 10, 2) = 27;
   struct Case {
     int amount, passesLeft, from, to;
   } cases[] = {
       {1, 4, 5, 5}, {1, 3, 5, 6}, {1, 2, 5, 5}, {1, 1, 5, 6},  // passes 2 and 4
       {2, 4, 6, 5}, {2, 3, 6, 6}, {2, 2, 6, 5}, {2, 1, 6, 6},  // passes 1 and 3
+      {1, 3, 63, 63}, {2, 2, 0, 0},  // past either end of the 64 patterns: ignored
   };
   for (const Case& c : cases) {
-    Cell(5, 2, 10, 3) = c.amount;
-    Cell(6, 2, 10, 3) = c.amount;
+    for (int p : {0, 5, 6, 63}) Cell(p, 2, 10, 3) = c.amount;
     zq->m_passesLeft = c.passesLeft;
     zq->m_pattern[2] = c.from;
     zq->m_step = 10;
     Step();
     EXPECT_EQ(zq->m_pattern[2], c.to) << "amount " << c.amount << ", passes left " << c.passesLeft;
   }
-
   // The branched-to cell is the one played: its note reaches the lead's channel.
   audio->log.clear();
-  Cell(5, 2, 10, 3) = 1;
+  for (int p : {5, 6}) Cell(p, 2, 10, 3) = 1;
   Cell(6, 2, 10, 0) = 13;
   zq->m_passesLeft = 3;
   zq->m_pattern[2] = 5;
   zq->m_step = 10;
   Step();
   EXPECT_EQ(audio->Count("play 29 1"), 1);
-
-  // Branches past either end of the 64 patterns are ignored.
-  Cell(63, 2, 10, 2) = 27;
-  Cell(63, 2, 10, 3) = 1;
-  Cell(0, 2, 10, 2) = 27;
-  Cell(0, 2, 10, 3) = 2;
-  zq->m_passesLeft = 3;
-  zq->m_pattern[2] = 63;
-  zq->m_step = 10;
-  Step();
-  EXPECT_EQ(zq->m_pattern[2], 63);
-  zq->m_passesLeft = 2;
-  zq->m_pattern[2] = 0;
-  zq->m_step = 10;
-  Step();
-  EXPECT_EQ(zq->m_pattern[2], 0);
 }
 
 TEST_F(SequencerTest, NotesPlayOnChannelsThirtyOneDownToTwentySeven) {
@@ -101,22 +82,17 @@ TEST_F(SequencerTest, NotesPlayOnChannelsThirtyOneDownToTwentySeven) {
   }
 }
 
-TEST_F(SequencerTest, VolumeThirtyOneSilencesButStillStartsTheNote) {
+TEST_F(SequencerTest, CellsSetTheVolumeAndSlideThePitchWithinLimits) {
   Playing();
   zq->p_Zq_PlayNote(2, 13, 31, 0, 0);
-  EXPECT_EQ(audio->Count("vol 29 0.0000"), 1);
-  EXPECT_EQ(audio->Count("play 29 1"), 1);
-
-  // A drum key outside the octave stops the channel but plays nothing.
+  EXPECT_EQ(audio->Count("vol 29 0.0000"), 1) << "volume 31 silences";
+  EXPECT_EQ(audio->Count("play 29 1"), 1) << "and still starts the note";
   audio->log.clear();
   zq->p_Zq_PlayNote(0, 14, 0, 0, 0);
-  EXPECT_EQ(audio->Count("stop 31"), 1);
-  EXPECT_EQ(audio->Count("play"), 0);
-}
+  EXPECT_EQ(audio->Count("stop 31"), 1) << "a drum key outside the octave stops the channel";
+  EXPECT_EQ(audio->Count("play"), 0) << "and plays nothing";
 
-TEST_F(SequencerTest, SlidesBendTheRateWithinTheirLimits) {
-  Playing();
-  zq->p_Zq_PlayNote(2, 31, 16, 3, 31);  // 2.828 + 31 / 15 = 4.89, held at 4
+  zq->p_Zq_PlayNote(2, 31, 16, 3, 31);  // 2.828 + 31 / 15, held at 4
   EXPECT_FLOAT_EQ(zq->m_rate[2], 4.0f);
   zq->p_Zq_PlayNote(2, 1, 16, 4, 31);  // 0.5 - 31 / 15, held at 0.25
   EXPECT_FLOAT_EQ(zq->m_rate[2], 0.25f);
