@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -21,17 +20,14 @@ inline ChildResult RunInChild(const std::function<void()>& body) {
   std::fflush(stdout);
   pid_t pid = fork();
   if (pid == 0) {
-    close(fds[0]);
-    dup2(fds[1], 1);
-    close(fds[1]);
+    dup2(fds[1], 1), close(fds[0]), close(fds[1]);
     body();
     std::fflush(stdout);
     _exit(0);
   }
   close(fds[1]);
   char block[4096];
-  ssize_t n;
-  while ((n = read(fds[0], block, sizeof block)) > 0) result.out.append(block, n);
+  for (ssize_t n; (n = read(fds[0], block, sizeof block)) > 0;) result.out.append(block, n);
   close(fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);

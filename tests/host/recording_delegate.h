@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/game.h"
@@ -20,21 +21,15 @@ class RecordingDelegate : public VgGameDelegate {
   std::vector<HostCall> calls;
   std::function<void()> onStart, onUpdate, onRender;
 
-  void StartGame() override { Act("start", onStart); }
+  void StartGame() override { Log("start", onStart); }
   void SuspendGame() override { Log("suspend"); }
   void ResumeGame() override { Log("resume"); }
-  void UpdateGame() override { Act("update", onUpdate); }
-  void RenderGame() override { Act("render", onRender); }
-  void KeyEvent(int event, int data) override { Log("key", event, data); }
-  void MouseEvent(int event, int data, float x, float y) override {
-    Log("mouse", event, data, x, y);
-  }
-  void TouchEvent(int event, int data, float x, float y) override {
-    Log("touch", event, data, x, y);
-  }
-  void MotionEvent(int event, int data, float x, float y, float) override {
-    Log("motion", event, data, x, y);
-  }
+  void UpdateGame() override { Log("update", onUpdate); }
+  void RenderGame() override { Log("render", onRender); }
+  void KeyEvent(int event, int data) override { Log("key", nullptr, event, data); }
+  void MouseEvent(int e, int d, float x, float y) override { Log("mouse", nullptr, e, d, x, y); }
+  void TouchEvent(int e, int d, float x, float y) override { Log("touch", nullptr, e, d, x, y); }
+  void MotionEvent(int e, int d, float x, float y, float) override { Log("motion", nullptr, e, d, x, y); }
   void DiscardGraphics() override { Log("discard"); }
 
   int Count(const std::string& op) const {
@@ -42,8 +37,7 @@ class RecordingDelegate : public VgGameDelegate {
     for (const HostCall& c : calls) n += c.op == op;
     return n;
   }
-  // The key events as (event, data) pairs, in order.
-  std::vector<std::pair<int, int>> Keys() const {
+  std::vector<std::pair<int, int>> Keys() const {  // (event, data) of each key event
     std::vector<std::pair<int, int>> out;
     for (const HostCall& c : calls)
       if (c.op == "key") out.emplace_back(c.event, c.data);
@@ -53,20 +47,17 @@ class RecordingDelegate : public VgGameDelegate {
   std::string Trace() const {
     std::string s;
     for (const HostCall& c : calls) {
-      if (c.op == "update") s += 'u';
-      else if (c.op == "render") s += 'r';
-      else if (c.op == "suspend") s += 's';
-      else if (c.op == "resume") s += 'R';
+      const char* ops[] = {"update", "render", "suspend", "resume"};
+      for (int i = 0; i < 4; ++i)
+        if (c.op == ops[i]) s += "ursR"[i];
     }
     return s;
   }
 
  private:
-  void Log(const char* op, int event = 0, int data = 0, float x = 0, float y = 0) {
+  void Log(const char* op, const std::function<void()>& act = nullptr, int event = 0,
+           int data = 0, float x = 0, float y = 0) {
     calls.push_back(HostCall{op, event, data, x, y, glfw2::glfwGetTime()});
-  }
-  void Act(const char* op, const std::function<void()>& action) {
-    Log(op);
-    if (action) action();
+    if (act) act();
   }
 };
