@@ -1,130 +1,88 @@
-// The sounds keep clear of full scale, start and end on silence, and the looped instrument
-// samples join without a click at the pitch the sequencer calls note 13; the two tunes are
-// music in their keys, not noise.
+// The sounds: every file decodes as 16-bit mono and keeps clear of full scale, effects start
+// and end on silence, looped instruments join without a click at the pitch the sequencer
+// calls note 13, and the two tunes last their scenes and are music in their keys.
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "tests/assets/assets_support.h"
 
 using namespace assets;
 
 namespace {
-
 int peak(const Sound& s) {
   int p = 0;
   for (int16_t v : s.samples) p = std::max(p, std::abs(static_cast<int>(v)));
   return p;
 }
 
-// Power of the sound at one frequency (a Goertzel filter over the whole sound).
-double power_at(const Sound& s, double hz) {
+// Power at one frequency over n samples from `at` (a Goertzel filter; n 0 means to the end).
+double power_at(const Sound& s, double hz, size_t at = 0, size_t n = 0) {
   double c = 2 * std::cos(2 * M_PI * hz / s.hertz), s1 = 0, s2 = 0;
-  for (int16_t v : s.samples) {
-    double s0 = v / 32768.0 + c * s1 - s2;
-    s2 = s1;
-    s1 = s0;
+  size_t end = n ? at + n : s.samples.size();
+  for (size_t i = at; i < end; ++i) {
+    double s0 = s.samples[i] / 32768.0 + c * s1 - s2;
+    s2 = s1, s1 = s0;
   }
-  return (s1 * s1 + s2 * s2 - c * s1 * s2) / static_cast<double>(s.samples.size());
+  return (s1 * s1 + s2 * s2 - c * s1 * s2) / static_cast<double>(end - at);
 }
-
-// Energy per pitch class (C = 0) over the whole tune, by Goertzel filters on notes 40 to 88.
-std::vector<double> chroma(const Sound& s) {
-  std::vector<double> pc(12, 0.0);
-  const int block = 4096;
-  for (int m = 40; m <= 88; ++m) {
-    double f = 440.0 * std::pow(2.0, (m - 69) / 12.0), c = 2 * std::cos(2 * M_PI * f / s.hertz);
-    for (size_t at = 0; at + block <= s.samples.size(); at += block * 6) {
-      double s1 = 0, s2 = 0;
-      for (int i = 0; i < block; ++i) {
-        double s0 = s.samples[at + i] / 32768.0 + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-      }
-      pc[m % 12] += s1 * s1 + s2 * s2 - c * s1 * s2;
-    }
-  }
-  return pc;
-}
-
 }  // namespace
 
-TEST(Sounds, EffectsPeakBelowMinusOneDecibelAndStartAndEndSilent) {
-  ASSERT_FALSE(data_dir().empty());
+TEST(Sounds, EveryFileIsSixteenBitMonoBelowFullScaleAndStartsAndEndsNearSilence) {
   const int limit = static_cast<int>(32767 * std::pow(10.0, -1.0 / 20));  // -1 dBFS
-  for (int n : {1, 2, 3, 4, 5, 6, 7, 95, 96, 98, 99}) {
-    char name[32];
-    std::snprintf(name, sizeof name, "sfx/%03d.wav", n);
-    Sound s = load_sound(name);
-    ASSERT_TRUE(s.ok()) << name;
-    EXPECT_LE(peak(s), limit) << name;
-    EXPECT_GT(peak(s), limit / 8) << name << " is nearly silent";
-    EXPECT_LT(std::abs(s.samples.front()), 300) << name;
-    EXPECT_LT(std::abs(s.samples.back()), 300) << name;
+  for (const std::string& file : wav_files()) {
+    const Sound& s = sound(file);
+    ASSERT_FALSE(s.samples.empty()) << file;
+    EXPECT_TRUE(s.channels == 1 && s.hertz >= 22050) << file;
+    bool effect = file.compare(0, 4, "sfx/") == 0;
+    EXPECT_LE(peak(s), effect ? limit : 32766) << file;
+    EXPECT_TRUE(!effect || peak(s) > limit / 8) << file << " is nearly silent";
+    EXPECT_LT(std::abs(s.samples.front()), effect ? 300 : 330) << file;  // about 1% of full scale
+    EXPECT_LT(std::abs(s.samples.back()), effect || file[5] == 'd' ? 330 : 660) << file;
   }
-  Sound shot = load_sound("sfx/001.wav");
-  // Fired six times a second: it must be over well before the next shot.
-  EXPECT_LT(shot.seconds(), 1.0 / 6);
-  Sound jingle = load_sound("sfx/096.wav");
-  EXPECT_NEAR(jingle.seconds(), 1.5, 0.3);
+  EXPECT_LT(sound("sfx/001.wav").seconds(), 1.0 / 6) << "the shot is over before the next";
+  EXPECT_NEAR(sound("sfx/096.wav").seconds(), 1.5, 0.3);
 }
 
-TEST(Sounds, InstrumentSamplesLoopWithoutAClickAtOnePitch) {
-  ASSERT_FALSE(data_dir().empty());
-  struct Family { const char* name; int count; double hz; };
+TEST(Sounds, InstrumentLoopsJoinWithoutAClickAtNoteThirteen) {
   // Lead, accompaniment and bass play A at note 13, an octave apart from each other.
-  for (const Family& fam : {Family{"lead", 3, 441}, Family{"accompany", 3, 220.5}, Family{"bass", 4, 110.25}}) {
-    for (int v = 1; v <= fam.count; ++v) {
-      std::string file = "inst/" + std::string(fam.name) + std::to_string(v) + ".wav";
-      Sound s = load_sound(file);
-      ASSERT_TRUE(s.ok()) << file;
-      EXPECT_LT(peak(s), 32767) << file;
-      EXPECT_LT(std::abs(s.samples.front()), 330) << file;  // about 1% of full scale
-      EXPECT_LT(std::abs(s.samples.back()), 330 * 2) << file;
-      // The seam, last sample to first, is no bigger a step than the wave takes anywhere.
+  for (auto [name, count, hz] : {std::tuple{"lead", 3, 441.0}, {"accompany", 3, 220.5}, {"bass", 4, 110.25}}) {
+    for (int v = 1; v <= count; ++v) {
+      std::string file = "inst/" + std::string(name) + std::to_string(v) + ".wav";
+      const Sound& s = sound(file);
       int largest = 0;
-      for (size_t i = 1; i < s.samples.size(); ++i)
-        largest = std::max(largest, std::abs(s.samples[i] - s.samples[i - 1]));
-      EXPECT_LE(std::abs(s.samples.front() - s.samples.back()), largest) << file;
-      // The fundamental is the strongest of its neighbours a semitone off and an octave down.
-      double f0 = power_at(s, fam.hz);
-      EXPECT_GT(f0, 10 * power_at(s, fam.hz * 1.0595)) << file;
-      EXPECT_GT(f0, 10 * power_at(s, fam.hz / 1.0595)) << file;
-      EXPECT_GT(f0, 10 * power_at(s, fam.hz / 2)) << file;
+      for (size_t i = 1; i < s.samples.size(); ++i) largest = std::max(largest, std::abs(s.samples[i] - s.samples[i - 1]));
+      EXPECT_LE(std::abs(s.samples.front() - s.samples.back()), largest) << file << ": the seam steps further";
+      double f0 = power_at(s, hz);
+      for (double other : {hz * 1.0595, hz / 1.0595, hz / 2}) EXPECT_GT(f0, 10 * power_at(s, other)) << file;
     }
   }
-  for (int kit = 1; kit <= 4; ++kit)
-    for (int d = 1; d <= 8; ++d) {
-      std::string file = "inst/d" + std::to_string(kit) + "-" + std::to_string(d) + ".wav";
-      Sound s = load_sound(file);
-      ASSERT_TRUE(s.ok()) << file;
-      EXPECT_LT(peak(s), 32767) << file;
-      EXPECT_LT(std::abs(s.samples.front()), 330) << file;
-      EXPECT_LT(std::abs(s.samples.back()), 330) << file;
-    }
 }
 
-TEST(Sounds, TunesStayClearOfClippingAndPlayInTheirKeys) {
-  ASSERT_FALSE(data_dir().empty());
-  struct Tune { const char* file; std::vector<int> key; };
-  const Tune tunes[] = {{"sfx/Brisklet.ogg", {9, 11, 0, 2, 4, 5, 7, 8}},  // A minor, with the G sharp of E major
-                        {"sfx/Sollenmark.ogg", {2, 4, 6, 7, 9, 11, 1}}};  // D major
-  for (const Tune& t : tunes) {
-    Sound s = load_sound(t.file);
-    ASSERT_TRUE(s.ok()) << t.file;
-    EXPECT_LT(peak(s), 32767) << t.file;
-    // Never silent for long: every ten-second stretch before the final fade has sound in it.
+TEST(Sounds, TunesLastTheirScenesNeverFallSilentAndPlayInTheirKeys) {
+  // Brisklet in A minor with the G sharp of E major, Sollenmark in D major; the credits last
+  // about 108 seconds.
+  for (auto [file, seconds, key] : {std::tuple{"sfx/Brisklet.ogg", 60.0, std::vector<int>{9, 11, 0, 2, 4, 5, 7, 8}},
+                                    {"sfx/Sollenmark.ogg", 110.0, std::vector<int>{2, 4, 6, 7, 9, 11, 1}}}) {
+    const Sound& s = sound(file);
+    ASSERT_FALSE(s.samples.empty());
+    EXPECT_GE(s.seconds(), seconds) << file;
+    EXPECT_LT(peak(s), 32767) << file;
     size_t ten = static_cast<size_t>(s.hertz) * 10 * s.channels;
-    for (size_t at = 0; at + ten < s.samples.size() - ten; at += ten) {
+    for (size_t at = 0; at + 2 * ten < s.samples.size(); at += ten) {  // before the final fade
       double e = 0;
       for (size_t i = at; i < at + ten; ++i) e += static_cast<double>(s.samples[i]) * s.samples[i];
-      EXPECT_GT(std::sqrt(e / static_cast<double>(ten)), 800.0) << t.file << " at " << at / s.hertz << " s";
+      EXPECT_GT(std::sqrt(e / ten), 800.0) << file << " at " << at / s.hertz << " s";
     }
-    std::vector<double> pc = chroma(s);
-    double in_key = 0, out_key = 0;
+    // Energy per pitch class on notes 40 to 88: overtones reach every class, the scale dominates.
+    double pc[12] = {}, in_key = 0, out_key = 0;
+    for (int m = 40; m <= 88; ++m)
+      for (size_t at = 0; at + 4096 <= s.samples.size(); at += 4096 * 6)
+        pc[m % 12] += power_at(s, 440.0 * std::pow(2.0, (m - 69) / 12.0), at, 4096) * 4096;
     for (int c = 0; c < 12; ++c) {
-      bool member = std::find(t.key.begin(), t.key.end(), c) != t.key.end();
-      (member ? in_key : out_key) = std::max(member ? in_key : out_key, pc[c]);
+      double& side = std::count(key.begin(), key.end(), c) ? in_key : out_key;
+      side = std::max(side, pc[c]);
     }
-    // Overtones put some energy on every pitch class, but the scale's notes must dominate.
-    EXPECT_LT(out_key, 0.7 * in_key) << t.file;
+    EXPECT_LT(out_key, 0.7 * in_key) << file;
   }
 }
