@@ -1,35 +1,26 @@
-// Game screen behaviour driven through the headless harness: a scripted game from the title
-// menu to the game-over screen, replay determinism, the pools at their limits, and the pause.
-// Each scenario runs in its own child process because a process holds one game.
+// The game screen through the headless harness, one game per child process: whole scripted
+// games from the title menu to game over (checked along the way and compared for replay
+// determinism), the pools at their limits, the pause, and what shot objects pay.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include "game/myapp.h"
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
-using vgtest::RunInChild;
 
 namespace {
 
-int ActiveBullets(c_MyApp* a) {
-  int n = 0;
-  for (int i = 0; i < 25; ++i) n += a->m_Bullets[i * 10] != 0;
-  return n;
-}
-
-int CountObjects(c_MyApp* a, int type) {
+int Count(c_MyApp* a, int type) {
   int n = 0;
   for (int i = 0; i < 501; ++i) n += static_cast<int>(a->m_Objects[i * 10]) == type;
   return n;
 }
 
-// Starts the game from the title menu with the fire key, which stays held.
+// Starts a game from the title menu with the fire key, which stays held.
 c_MyApp* EnterGame(Harness& h) {
   h.Start();
   h.FinishLoading();
@@ -40,121 +31,108 @@ c_MyApp* EnterGame(Harness& h) {
   return h.app();
 }
 
-// Steers the ship toward the enemy in the fight and toward the nearest arrived star in the
-// credits, with the arrow keys only.
+// Arrow keys toward the enemy in the fight, toward the nearest arrived star in the credits.
 void Steer(Harness& h, c_MyApp* a) {
-  float target = a->m_Actors[2];
-  if (a->m_Phase == 1) target = a->m_Actors[6];
-  if (a->m_Phase == 3) {
-    float best = 1e9f;
-    for (int i = 0; i < 501; ++i) {
-      const float* o = &a->m_Objects[i * 10];
-      if (o[0] != 2 || o[1] + o[3] > 600 || o[1] + o[3] < 80) continue;
-      float d = std::abs(o[2] - a->m_Actors[2]);
-      if (d < best) best = d, target = o[2];
-    }
+  float y = a->m_Actors[2], target = a->m_Phase == 1 ? a->m_Actors[6] : y, best = 1e9f;
+  for (int i = 0; a->m_Phase == 3 && i < 501; ++i) {
+    const float* o = &a->m_Objects[i * 10];
+    if (o[0] == 2 && o[1] + o[3] <= 600 && o[1] + o[3] >= 80 && std::abs(o[2] - y) < best)
+      best = std::abs(o[2] - y), target = o[2];
   }
-  float y = a->m_Actors[2];
-  if (y < target - 4) h.Press(vgtest::kKeyDown); else h.Release(vgtest::kKeyDown);
-  if (y > target + 4) h.Press(vgtest::kKeyUp); else h.Release(vgtest::kKeyUp);
+  y < target - 4 ? h.Press(vgtest::kKeyDown) : h.Release(vgtest::kKeyDown);
+  y > target + 4 ? h.Press(vgtest::kKeyUp) : h.Release(vgtest::kKeyUp);
 }
 
-struct Outcome {
-  int score;
-  int seed;
-};
+struct Outcome { int score, seed; };
 
-// Plays a whole game; fire is held throughout, or tapped (3 frames down, 3 up) when tap is set.
+// A whole game with fire held (checking the game's rules on the way) or tapped 3 on, 3 off.
 Outcome PlayWholeGame(bool tap) {
   Harness h;
   c_MyApp* a = EnterGame(h);
+  int lastShot = -1, hits = 0, victoryFrames = 0, gameOverTimer = -1, lowestBonus = 5000;
+  int badGaps = 0, shots = 0, powerBefore8 = 0, powerFrom8 = 0, names = 0, stars = 0, tough = 0;
   for (int f = 0; a->m_Screen == 10 && f < 12000; ++f) {
     Steer(h, a);
     if (tap) (f / 3) % 2 ? h.Release(vgtest::kKeySpace) : h.Press(vgtest::kKeySpace);
+    int phase = a->m_Phase, score = a->m_Score, bonus = a->m_Bonus;
+    float health = a->m_Actors[7];
     h.Update();
-  }
-  EXPECT_NE(a->m_Screen, 10);
-  return {a->m_Score, vg_random_Seed};
-}
-
-}  // namespace
-
-TEST(GameplayPlaythrough, StoryFightVictoryCreditsAndGameOverFromTheTitleMenu) {
-  EXPECT_EQ(RunInChild([] {
-    Harness h;
-    c_MyApp* a = EnterGame(h);
-    std::vector<int> shotGaps;
-    int lastShot = -1, hits = 0, victoryFrames = 0, gameOverTimer = -1;
-    int powerBefore8 = 0, powerFrom8 = 0, lowestBonus = 5000, maxNames = 0, maxStars = 0;
-    bool sawTough = false;
-    for (int f = 0; a->m_Screen == 10 && f < 12000; ++f) {
-      Steer(h, a);
-      int phase = a->m_Phase, score = a->m_Score, bonus = a->m_Bonus;
-      float health = a->m_Actors[7];
-      h.Update();
-      if (a->m_Actors[3] == 10) {  // a shot left this frame
-        EXPECT_GT(a->m_Actors[1], 30);
-        if (lastShot >= 0) shotGaps.push_back(f - lastShot);
-        lastShot = f;
-        // The newest bullet is the only one 20 px in front of the ship.
-        for (int i = 0; i < 25; ++i) {
-          if (a->m_Bullets[i * 10] && a->m_Bullets[i * 10 + 1] == a->m_Actors[1] + 20) {
-            (a->m_Coins < 8 ? powerBefore8 : powerFrom8) = static_cast<int>(a->m_Bullets[i * 10 + 9]);
-          }
-        }
-      } else if (a->m_Actors[1] <= 30) {
-        EXPECT_EQ(ActiveBullets(a), 0) << "fired before the ship arrived, frame " << f;
-      }
-      if (phase == 1) hits += static_cast<int>(health - a->m_Actors[7]);
-      if (phase == 1 && a->m_Phase == 2) {
-        EXPECT_EQ(hits, 51);
-        EXPECT_EQ(a->m_Actors[7], -1);
-        EXPECT_EQ(a->m_Score - score, 1 + bonus) << "the kill pays the bonus held at that moment";
-        std::vector<std::pair<float, int>> letters;
-        for (int i = 0; i < 501; ++i) {
-          if (a->m_Objects[i * 10] == 1) letters.push_back({a->m_Objects[i * 10 + 1], i});
-        }
-        std::sort(letters.begin(), letters.end());
-        std::string word;
-        for (auto& l : letters) word += static_cast<char>(a->m_Objects[l.second * 10 + 7] + 32);
-        EXPECT_EQ(word, "CONGRATULATIONS!");
-      }
-      if (phase == 2) ++victoryFrames;
-      if (phase == 2 && a->m_Phase == 3) {
-        EXPECT_EQ(a->m_Score, a->m_ShownScore) << "the score line has landed on the score";
-      }
-      if (a->m_ShownScore > a->m_Score) ADD_FAILURE() << "score line overshot";
-      lowestBonus = std::min(lowestBonus, a->m_Bonus);
-      maxNames = std::max(maxNames, CountObjects(a, 9) + CountObjects(a, 10));
-      maxStars = std::max(maxStars, CountObjects(a, 2));
-      sawTough = sawTough || CountObjects(a, 4) > 0;
-      if (gameOverTimer < 0 && a->m_GameOver) gameOverTimer = a->m_PhaseTimer;
+    if (tap) continue;
+    if (a->m_Actors[3] == 10) {  // a shot left this frame, 20 px in front of the ship
+      EXPECT_GT(a->m_Actors[1], 30);
+      badGaps += lastShot >= 0 && f - lastShot != 10;
+      ++shots, lastShot = f;
+      for (int i = 0; i < 25; ++i)
+        if (a->m_Bullets[i * 10] && a->m_Bullets[i * 10 + 1] == a->m_Actors[1] + 20)
+          (a->m_Coins < 8 ? powerBefore8 : powerFrom8) = static_cast<int>(a->m_Bullets[i * 10 + 9]);
+    } else if (a->m_Actors[1] <= 30) {
+      for (int i = 0; i < 25; ++i) EXPECT_EQ(a->m_Bullets[i * 10], 0) << "fired before x 30";
     }
-    EXPECT_TRUE(std::all_of(shotGaps.begin(), shotGaps.end(), [](int g) { return g == 10; }));
-    EXPECT_GT(shotGaps.size(), 700u);
+    if (phase == 1) hits += static_cast<int>(health - a->m_Actors[7]);
+    if (phase == 1 && a->m_Phase == 2) {
+      EXPECT_EQ(hits, 51);
+      EXPECT_EQ(a->m_Score - score, 1 + bonus) << "the kill pays the bonus held at that moment";
+      std::vector<std::pair<float, char>> letters;
+      for (int i = 0; i < 501; ++i)
+        if (a->m_Objects[i * 10] == 1)
+          letters.push_back({a->m_Objects[i * 10 + 1], static_cast<char>(a->m_Objects[i * 10 + 7] + 32)});
+      std::sort(letters.begin(), letters.end());
+      std::string word;
+      for (auto& l : letters) word += l.second;
+      EXPECT_EQ(word, "CONGRATULATIONS!");
+    }
+    victoryFrames += phase == 2;
+    if (phase == 2 && a->m_Phase == 3) {
+      EXPECT_EQ(a->m_Score, a->m_ShownScore) << "the score line landed";
+    }
+    if (a->m_ShownScore > a->m_Score) ADD_FAILURE() << "score line overshot at frame " << f;
+    lowestBonus = std::min(lowestBonus, a->m_Bonus);
+    names = std::max(names, Count(a, 9) + Count(a, 10));
+    stars = std::max(stars, Count(a, 2));
+    tough = std::max(tough, Count(a, 4));
+    if (gameOverTimer < 0 && a->m_GameOver) gameOverTimer = a->m_PhaseTimer;
+  }
+  if (!tap) {
+    EXPECT_EQ(badGaps, 0) << "held fire shoots every 10 frames";
+    EXPECT_GT(shots, 700);
     EXPECT_EQ(victoryFrames, 120);
     EXPECT_EQ(lowestBonus, 100);
-    EXPECT_GT(maxNames, 0);
-    EXPECT_GT(maxStars, 0);
-    EXPECT_TRUE(sawTough) << "the final thanks are tough yellow letters";
-    EXPECT_GE(a->m_Coins, 8);
+    EXPECT_TRUE(names > 0 && stars > 0 && tough > 0) << names << " " << stars << " " << tough;
     EXPECT_EQ(powerBefore8, 1);
     EXPECT_GE(powerFrom8, 2);
     EXPECT_EQ(gameOverTimer, 6451);
     EXPECT_EQ(a->m_Screen, 2);
     h.Update();
     EXPECT_EQ(a->m_Screen, 1);
-  }), 0);
+  }
+  return {a->m_Score, vg_random_Seed};
 }
 
-TEST(GameplayPlaythrough, SameInputGivesTheSameGameAndOtherInputAnother) {
+// The fight with the ship in front of the enemy and fire let go.
+c_MyApp* InFight(Harness& h) {
+  c_MyApp* a = EnterGame(h);
+  a->m_Actors[1] = 32;
+  a->m_Actors[5] = 448;
+  a->m_Actors[2] = a->m_Actors[4] = a->m_Actors[6];
+  h.Release(vgtest::kKeySpace);
+  h.Update();
+  return a;
+}
+
+bool AllZero(const float* from, const float* to) {
+  return std::all_of(from, to, [](float v) { return v == 0; });
+}
+
+}  // namespace
+
+TEST(Gameplay, WholeGameFromTheTitleMenuToGameOverReplaysTheSameForTheSameInput) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   auto run = [&](bool tap) {
-    EXPECT_EQ(RunInChild([&] {
+    VG_IN_CHILD([&] {
       Outcome o = PlayWholeGame(tap);
       EXPECT_EQ(write(fds[1], &o, sizeof o), static_cast<ssize_t>(sizeof o));
-    }), 0);
+    });
     Outcome o{};
     EXPECT_EQ(read(fds[0], &o, sizeof o), static_cast<ssize_t>(sizeof o));
     return o;
@@ -167,78 +145,55 @@ TEST(GameplayPlaythrough, SameInputGivesTheSameGameAndOtherInputAnother) {
   EXPECT_NE(first.score, tapped.score);
 }
 
-TEST(GameplayPools, FullPoolsDropOrReplaceWithoutStrayWrites) {
-  EXPECT_EQ(RunInChild([] {
+TEST(Gameplay, FullPoolsDropOrReplaceWithoutStrayWrites) {
+  VG_IN_CHILD([] {
     Harness h;
-    c_MyApp* a = EnterGame(h);
-    h.Release(vgtest::kKeySpace);
-    h.Update();
-
-    // All 25 bullets in flight: fire changes nothing and draws no random number.
+    c_MyApp* a = InFight(h);
     for (int i = 0; i < 25; ++i) a->m_Bullets[i * 10] = 1;
     int seed = vg_random_Seed;
     a->p_Fire(100, 100);
     EXPECT_EQ(a->m_Bullets[241], 0);
-    EXPECT_EQ(vg_random_Seed, seed);
+    EXPECT_EQ(vg_random_Seed, seed) << "a full pool fires nothing and draws no number";
     a->m_Bullets[70] = a->m_Bullets[120] = 0;
     a->p_Fire(100, 90);
     EXPECT_EQ(a->m_Bullets[121], 100) << "the highest-numbered free bullet is taken";
     EXPECT_EQ(a->m_Bullets[70], 0);
-    EXPECT_EQ(a->m_Bullets[129], 1);
-
-    // All 501 object records in use: the newest object replaces record 0.
     for (int i = 0; i < 501; ++i) a->m_Objects[i * 10] = 1, a->m_Objects[i * 10 + 1] = 5;
     a->p_AddObj(1, 77, 88, 5);
-    EXPECT_EQ(a->m_Objects[1], 77);
+    EXPECT_EQ(a->m_Objects[1], 77) << "the newest object replaces record 0";
     EXPECT_EQ(a->m_Objects[11], 5);
-    EXPECT_TRUE(std::all_of(a->m_Objects.Data() + 5010, a->m_Objects.Data() + 5100,
-                            [](float v) { return v == 0; }));
+    EXPECT_TRUE(AllZero(a->m_Objects.Data() + 5010, a->m_Objects.Data() + 5100));
     for (int i = 0; i < 501; ++i) a->m_Objects[i * 10] = 0;
-
-    // All 251 particles alive: hits on the enemy add no debris and the fight goes on.
     for (int i = 0; i <= 250; ++i) a->m_Particles[i * 10] = 1, a->m_Particles[i * 10 + 7] = 90;
-    a->m_Actors[1] = 32;
-    a->m_Actors[5] = 448;
-    a->m_Actors[2] = a->m_Actors[4] = a->m_Actors[6];
     for (int i = 0; i < 25; ++i) a->m_Bullets[i * 10] = 0;
     h.Press(vgtest::kKeySpace);
     h.Update(60);
-    EXPECT_LT(a->m_Actors[7], 50);
+    EXPECT_LT(a->m_Actors[7], 50) << "the hits landed";
     int alive = 0;
     for (int i = 0; i <= 250; ++i) alive += a->m_Particles[i * 10] == 1;
     EXPECT_EQ(alive, 251);
-    EXPECT_TRUE(std::all_of(a->m_Particles.Data() + 2510, a->m_Particles.Data() + 5100,
-                            [](float v) { return v == 0; }));
-  }), 0);
+    EXPECT_TRUE(AllZero(a->m_Particles.Data() + 2510, a->m_Particles.Data() + 5100));
+  });
 }
 
-TEST(GameplayPause, PauseStopsTheVictoryCountButNotTheFight) {
-  EXPECT_EQ(RunInChild([] {
+TEST(Gameplay, PauseStopsTheVictoryCountButNotTheFightOrTheBonus) {
+  VG_IN_CHILD([] {
     Harness h;
-    c_MyApp* a = EnterGame(h);
-    a->m_Actors[1] = 32;
-    a->m_Actors[5] = 448;
-    a->m_Actors[2] = a->m_Actors[4] = a->m_Actors[6];
+    c_MyApp* a = InFight(h);
     a->m_Actors[7] = 2;
-    // Three bullets on their way; fire is let go so the key latch clears before the pause.
     for (int i = 0; i < 3; ++i) {
       float* b = &a->m_Bullets[i * 10];
       b[0] = 1, b[1] = 200 - 60.0f * i, b[2] = a->m_Actors[6], b[3] = 20, b[9] = 1;
     }
-    h.Release(vgtest::kKeySpace);
-    h.Update();
     h.Tap(vgtest::kKeyEscape);
     ASSERT_EQ(a->m_Paused, 1);
     for (int f = 0; f < 200 && a->m_Phase == 1; ++f) h.Update();
     EXPECT_EQ(a->m_Phase, 2) << "bullets kept hitting the enemy under the pause";
-    EXPECT_EQ(a->m_Paused, 1);
     int bonus = a->m_Bonus;
     h.Update(100);
     EXPECT_EQ(a->m_PhaseTimer, 120);
-    EXPECT_LT(a->m_Actors[7], 0);
     EXPECT_EQ(a->m_Bonus, bonus - 100);
-
-    h.Tap(vgtest::kKeyEscape);  // resume from the pause menu
+    h.Tap(vgtest::kKeyEscape);
     int unpaused = 0;
     for (int f = 0; f < 400 && a->m_Phase == 2; ++f) {
       unpaused += a->m_Paused == 0;
@@ -246,19 +201,17 @@ TEST(GameplayPause, PauseStopsTheVictoryCountButNotTheFight) {
     }
     EXPECT_EQ(a->m_Phase, 3);
     EXPECT_EQ(unpaused, 120);
-  }), 0);
+  });
 }
 
-TEST(GameplayPause, PauseIconNeedsAFreshTouch) {
-  EXPECT_EQ(RunInChild([] {
+TEST(Gameplay, PauseIconNeedsAFreshTouch) {
+  VG_IN_CHILD([] {
     Harness h;
-    c_MyApp* a = EnterGame(h);
-    h.Release(vgtest::kKeySpace);
+    c_MyApp* a = InFight(h);
     h.Update(30);
     h.MouseDown(16, 16);
     h.Update();
     EXPECT_EQ(a->m_Paused, 1);
-    EXPECT_EQ(a->m_BackLatch, 1);
     a->m_Paused = 0;  // as if resumed while the button stays down
     h.Update(5);
     EXPECT_EQ(a->m_Paused, 0);
@@ -267,27 +220,24 @@ TEST(GameplayPause, PauseIconNeedsAFreshTouch) {
     h.MouseDown(16, 16);
     h.Update();
     EXPECT_EQ(a->m_Paused, 1);
-  }), 0);
+  });
 }
 
-TEST(GameplayObjects, ShotObjectsPayByTypeAndPowerPiercesLetters) {
-  EXPECT_EQ(RunInChild([] {
+TEST(Gameplay, ShotObjectsPayByTypeAndPowerPiercesLetters) {
+  VG_IN_CHILD([] {
     Harness h;
-    c_MyApp* a = EnterGame(h);
-    h.Release(vgtest::kKeySpace);
-    h.Update();
-    a->m_Phase = 3;  // no enemy in the way, and no credit group due for a while
+    c_MyApp* a = InFight(h);
+    a->m_Phase = 3;  // no enemy in the way and no credit group due for a while
     a->m_PhaseTimer = 10;
-    // Type, health, bullet power, letters stacked in the bullet's path, then the outcome.
-    struct Case { int type; float health; float power; int stacked; int points, coins; float left; };
-    const Case cases[] = {{1, 1, 1, 1, 6, 0, 0},   {2, 1, 1, 1, 105, 1, 0}, {4, 32, 1, 1, 5, 0, 0},
-                          {9, 1, 1, 1, 5, 0, 0},   {10, 2, 1, 1, 0, 0, 0},  {1, 1, 2, 2, 12, 0, 0},
-                          {1, 1, 3, 2, 12, 0, 1}};
-    for (const Case& c : cases) {
+    // Type, health, bullet power, letters stacked in the bullet's path; points, coins, power left.
+    struct Case { int type; float health, power; int stacked, points, coins; float left; };
+    for (const Case& c : {Case{1, 1, 1, 1, 6, 0, 0}, Case{2, 1, 1, 1, 105, 1, 0}, Case{4, 32, 1, 1, 5, 0, 0},
+                          Case{9, 1, 1, 1, 5, 0, 0}, Case{10, 2, 1, 1, 0, 0, 0}, Case{1, 1, 2, 2, 12, 0, 0},
+                          Case{1, 1, 3, 2, 12, 0, 1}}) {
       for (int i = 0; i < 501; ++i) a->m_Objects[i * 10] = 0;
       for (int k = 0; k < c.stacked; ++k) {
         float* o = &a->m_Objects[k * 10];
-        o[0] = static_cast<float>(c.type), o[1] = 300, o[2] = 200, o[3] = 0, o[4] = 0;
+        o[0] = static_cast<float>(c.type), o[1] = 300, o[2] = 200, o[3] = o[4] = 0;
         o[5] = 100, o[7] = 40, o[8] = 2, o[9] = c.health;
       }
       float* b = &a->m_Bullets[0];
@@ -298,5 +248,5 @@ TEST(GameplayObjects, ShotObjectsPayByTypeAndPowerPiercesLetters) {
       EXPECT_EQ(a->m_Coins - coins, c.coins) << "type " << c.type;
       EXPECT_EQ(a->m_Bullets[0] != 0 ? a->m_Bullets[9] : 0, c.left) << "power " << c.power;
     }
-  }), 0);
+  });
 }

@@ -1,160 +1,99 @@
-// Tests of the title menu (game/menu.cpp): score entry into the tables, the score panel's
-// line count, the carousel's moves by keys and taps, the fire-key latch and the back key,
-// each on the real game in a child process through the headless harness.
-#include <gtest/gtest.h>
-
+// The title menu on the real game, one scenario per child process: scores filed into the
+// tables, the score panel's line count, moving and activating items by keys and taps, the
+// fire-key latch and the back key.
 #include <cstdlib>
-#include <string>
 
-#include "game/myapp.h"
 #include "tests/game/menu_testing.h"
-#include "tests/support/harness.h"
 
-using menutest::InChild;
-using menutest::TapAndSettle;
-using vgtest::Harness;
+using namespace menutest;
 
-namespace {
-
-// The game started and its menu fully slid in.
-void ToMenu(Harness& h) {
-  h.Start();
-  h.FinishLoading();
-  h.Frame(40);
-  ASSERT_EQ(h.app()->m_Screen, 1);
-  ASSERT_EQ(h.app()->m_MenuSlide, 0);
-}
-
-void SetTop(c_MyApp* app, int first, int step) {
-  for (int i = 0; i < 10; ++i) app->m_HighScores[i] = first - step * i;
-}
-
-}  // namespace
-
-TEST(Menu, ScoreEntersTablesBelowEqualScores) {
-  InChild([] {
+TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
+  VG_IN_CHILD([] {
     Harness h;
     h.Start();
     c_MyApp* app = h.app();
     app->m_TuneChoice = 1;
-    SetTop(app, 1000, 100);  // 1000 .. 100
+    SetTop(app, 1000, 100);
     for (int i = 0; i < 10; ++i) app->m_HighScores[10 + i] = i + 1;
-
-    // Equal to the tenth best: stays out of the top ten, enters the last ten.
-    app->m_Score = 100;
-    app->p_LoadMenu();
-    EXPECT_EQ(app->m_NewRank, -1);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(app->m_HighScores[i], 1000 - 100 * i);
-    EXPECT_EQ(app->m_HighScores[10], 100);
-    for (int i = 1; i < 10; ++i) EXPECT_EQ(app->m_HighScores[10 + i], i) << "last " << i;
-
-    // A new best moves everything down and drops the tenth.
-    app->m_Score = 5000;
-    app->p_LoadMenu();
-    EXPECT_EQ(app->m_NewRank, 0);
-    EXPECT_EQ(app->m_HighScores[0], 5000);
-    for (int i = 1; i < 10; ++i) EXPECT_EQ(app->m_HighScores[i], 1100 - 100 * i);
-    EXPECT_EQ(app->m_HighScores[10], 5000);
-    EXPECT_EQ(app->m_HighScores[11], 100);
-
-    // A tie goes under the older score.
-    app->m_Score = 800;
-    app->p_LoadMenu();
-    EXPECT_EQ(app->m_NewRank, 4);
-    EXPECT_EQ(app->m_HighScores[3], 800);
-    EXPECT_EQ(app->m_HighScores[4], 800);
-    EXPECT_EQ(app->m_HighScores[5], 700);
-
-    // A mode without a table of its own files into the first one rather than past the end.
+    // Score, rank expected, then the first five entries of the top and last tables.
+    struct Case { int score, rank; int top[5], last[5]; };
+    const Case cases[] = {{100, -1, {1000, 900, 800, 700, 600}, {100, 1, 2, 3, 4}},  // ties the tenth
+                          {5000, 0, {5000, 1000, 900, 800, 700}, {5000, 100, 1, 2, 3}},
+                          {800, 4, {5000, 1000, 900, 800, 800}, {800, 5000, 100, 1, 2}}};
+    for (const Case& c : cases) {
+      app->m_Score = c.score;
+      app->p_LoadMenu();
+      EXPECT_EQ(app->m_NewRank, c.rank) << c.score;
+      for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(app->m_HighScores[i], c.top[i]) << c.score << " top " << i;
+        EXPECT_EQ(app->m_HighScores[10 + i], c.last[i]) << c.score << " last " << i;
+      }
+    }
+    EXPECT_EQ(app->m_HighScores[9], 300) << "the old tenth dropped out";
+    // A mode without a table of its own files into the first one, not past the array's end.
     app->m_TuneChoice = 9;
     app->m_Score = 6000;
     app->p_LoadMenu();
-    EXPECT_EQ(app->m_NewRank, 0);
     EXPECT_EQ(app->m_HighScores[0], 6000);
-    EXPECT_EQ(app->m_HighScores[10], 6000);
-
-    // Every entry is saved at once.
-    std::vector<std::string> f = menutest::Fields(menutest::ReadFile(h.workDir() + "/.tarvikstate"));
-    ASSERT_EQ(f.size(), 56u);
+    std::vector<std::string> f = Fields(Saved(h));
+    ASSERT_EQ(f.size(), 56u) << "every entry is saved at once";
     EXPECT_EQ(f[35], "6000");
     EXPECT_EQ(f[36], "6000");
   });
 }
 
 TEST(Menu, PanelShowsAsManyScoreLinesAsFitTheScreen) {
-  struct Size {
-    int height, lines;
-  };
-  for (Size s : {Size{480, 10}, Size{400, 7}, Size{200, 1}}) {
-    SCOPED_TRACE(s.height);
-    InChild([s] {
+  for (auto [height, lines] : {std::pair{480, 10}, {400, 7}, {200, 1}}) {
+    VG_IN_CHILD([height = height, lines = lines] {
       Harness::Options o;
-      o.height = s.height;
+      o.height = height;
       Harness h(o);
       ToMenu(h);
       c_MyApp* app = h.app();
-      ASSERT_EQ(vg_Vantorell_jscrh, static_cast<float>(s.height));
       for (int i = 0; i < 10; ++i) app->m_HighScores[i] = 20 - i;
       h.Frame();
-      EXPECT_EQ(app->m_ScoreLines, s.lines);
-      std::string expected = s.lines == 1 ? "Highscore/" : "Top" + std::to_string(s.lines) + "/";
-      for (int i = 0; i < s.lines; ++i) expected += std::to_string(20 - i) + "/";
+      EXPECT_EQ(app->m_ScoreLines, lines) << height;
+      std::string expected = lines == 1 ? "Highscore/" : "Top" + std::to_string(lines) + "/";
+      for (int i = 0; i < lines; ++i) expected += std::to_string(20 - i) + "/";
       std::string top;
-      for (const menutest::TextRun& run : menutest::Texts(app)) {
+      for (const TextRun& run : Texts(app))
         if (run.r == 255 && run.g == 200 && run.b == 100) top += run.text + "/";
-      }
-      EXPECT_EQ(top, expected) << menutest::AllText(app);
+      EXPECT_EQ(top, expected) << AllText(app);
     });
   }
 }
 
-TEST(Menu, KeysMoveBetweenTheTwoItemsOnly) {
-  InChild([] {
+TEST(Menu, KeysMoveBetweenTheTwoItemsAndRightOnTheLastDoesNothing) {
+  VG_IN_CHILD([] {
     Harness h;
     ToMenu(h);
     c_MyApp* app = h.app();
     EXPECT_EQ(app->m_MenuItem, 1);
-    EXPECT_EQ(app->m_TuneChoice, 1);
-
+    EXPECT_NE(AllText(app).find("Top10/"), std::string::npos);
     TapAndSettle(h, vgtest::kKeyRight);
-    EXPECT_EQ(app->m_MenuItem, 2);
-    EXPECT_EQ(app->m_ScrollTarget, -88.0f);
     h.Frame(60);
     EXPECT_EQ(app->m_MenuItem, 2);
-
-    // Right on the last item does nothing.
-    float scroll = app->m_ScrollTarget;
+    EXPECT_EQ(app->m_ScrollTarget, -88.0f);
+    EXPECT_EQ(AllText(app).find("Top10/"), std::string::npos) << "the options item hides them";
     TapAndSettle(h, vgtest::kKeyRight);
     h.Frame(10);
     EXPECT_EQ(app->m_MenuItem, 2);
-    EXPECT_EQ(app->m_ScrollTarget, scroll);
+    EXPECT_EQ(app->m_ScrollTarget, -88.0f);
     EXPECT_EQ(app->m_OptionsOpen, 0);
-
     TapAndSettle(h, vgtest::kKeyUp);
     EXPECT_EQ(app->m_MenuItem, 1);
     EXPECT_EQ(app->m_ScrollTarget, 0.0f);
-
-    // The selected play item shows the tables; the options item hides them.
-    h.Frame(30);
-    EXPECT_NE(menutest::AllText(app).find("Top10/"), std::string::npos);
-    TapAndSettle(h, vgtest::kKeyDown);
-    h.Frame(30);
-    EXPECT_EQ(menutest::AllText(app).find("Top10/"), std::string::npos);
   });
 }
 
-TEST(Menu, HeldFireStartsOneGameOnly) {
-  InChild([] {
+TEST(Menu, HeldFireStartsOneGameOnlyAlsoWhenTheGameEndsWithItHeld) {
+  VG_IN_CHILD([] {
     Harness h;
     ToMenu(h);
     c_MyApp* app = h.app();
     h.Press(vgtest::kKeyEnter);
-    h.Frame();
-    EXPECT_EQ(app->m_Screen, 11);
-    h.Frame();
+    h.Frame(2);
     EXPECT_EQ(app->m_Screen, 10);
-
-    // The game ends while fire is still held: back on the menu nothing restarts.
     app->m_GameOver = 1;
     for (int i = 0; i < 200 && app->m_Screen != 1; ++i) h.Frame();
     ASSERT_EQ(app->m_Screen, 1);
@@ -164,43 +103,36 @@ TEST(Menu, HeldFireStartsOneGameOnly) {
     }
     h.Release(vgtest::kKeyEnter);
     h.Frame();
-    h.Press(vgtest::kKeyEnter);
-    h.Frame();
-    EXPECT_EQ(app->m_Screen, 11);
+    TapAndSettle(h, vgtest::kKeyEnter);
+    EXPECT_NE(app->m_Screen, 1) << "a fresh press starts again";
   });
 }
 
 TEST(Menu, TapSelectsAnItemAndASecondTapActivatesIt) {
-  InChild([] {
+  VG_IN_CHILD([] {
     Harness h;
     ToMenu(h);
     c_MyApp* app = h.app();
-    // The options item sits one step right of the middle of the free area.
-    float x = (640 - 140) / 2.0f + 88, y = 480 - 96;
+    float x = (640 - 140) / 2.0f + 88, y = 480 - 96;  // the options item, one step right
     h.MouseDown(x, y);
     h.Frame(5);
     EXPECT_EQ(app->m_MenuItem, 2);
     EXPECT_EQ(app->m_OptionsOpen, 0) << "the selecting press must not also activate";
     h.MouseUp();
     h.Frame(60);
-    EXPECT_EQ(app->m_MenuItem, 2);
-
-    h.MouseDown(x - 88, y);
+    h.MouseDown(x - 88, y);  // it has scrolled into the middle
     h.Frame();
     EXPECT_EQ(app->m_OptionsOpen, 1);
-    EXPECT_EQ(app->m_OptionsCursor, 0);
-    h.MouseUp();
-    h.Frame();
   });
 }
 
 TEST(Menu, BackKeyEndsTheProgram) {
-  int status = vgtest::RunInChild([] {
-    Harness h;
-    ToMenu(h);
-    h.Tap(vgtest::kKeyEscape);
-    h.Frame(5);
-    std::_Exit(7);  // only reached when the back key did not end the program
-  });
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(vgtest::RunInChild([] {
+              Harness h;
+              ToMenu(h);
+              h.Tap(vgtest::kKeyEscape);
+              h.Frame(5);
+              std::_Exit(7);  // reached only when the back key did not end the program
+            }),
+            0);
 }

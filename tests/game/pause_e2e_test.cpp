@@ -1,170 +1,102 @@
-// The real program under a private X server with keys typed through XTEST: start a game from
-// the title menu, pause, change the sound mode in the options, resume, quit through the pause
-// menu, and check the saved record; a second start must report all three blocks loaded.
-// Screenshots land in <VG_BUILD_DIR>/test-screens for a person to look at.
-#include <gtest/gtest.h>
+// The real program under a private X server, keys typed through XTEST: play, pause, change
+// the sound mode in the options, resume, quit through the pause menu and read the saved
+// record; a second start must load all three blocks. Screens land in <build>/test-screens.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "tests/game/menu_testing.h"
 #include "tests/support/x11_client.h"
 #include "tests/support/xvfb.h"
 
 namespace fs = std::filesystem;
+using namespace menutest;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// Holds a key long enough for several updates, then leaves time for the latches to clear.
-void Key(const std::string& name) {
+// Held for several updates, then time for the latches to clear.
+void Key(const char* name, int after = 0) {
   vgtest::XdotoolKey("keydown", name);
   Sleep(120);
   vgtest::XdotoolKey("keyup", name);
-  Sleep(280);
+  Sleep(280 + after);
 }
 
-pid_t Launch(const std::string& binary, const std::string& work, const std::string& log) {
+// Starts the program in work with stdout to log, waits for its window, runs steps, closes
+// the window and returns the exit status.
+int RunProgram(const std::string& work, const std::string& log, const std::function<void(unsigned long)>& steps) {
+  std::string binary = std::string(std::getenv("VG_BUILD_DIR")) + "/game/vantorell";
   pid_t pid = fork();
   if (pid == 0) {
-    if (chdir(work.c_str()) != 0) _exit(126);
-    if (!freopen(log.c_str(), "w", stdout)) _exit(125);
+    if (chdir(work.c_str()) != 0 || !freopen(log.c_str(), "w", stdout)) _exit(125);
     setenv("ALSOFT_DRIVERS", "null", 1);
     execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  return pid;
-}
-
-int WaitForExit(pid_t pid, double seconds) {
-  auto until = Clock::now() + std::chrono::duration<double>(seconds);
+  unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
+  EXPECT_NE(0u, window) << "no window";
+  if (window) steps(window), vgtest::SendDeleteWindow(window);
   int status = 0;
-  while (Clock::now() < until) {
-    if (waitpid(pid, &status, WNOHANG) == pid) {
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    Sleep(20);
+  for (int i = 0; i < 500 && waitpid(pid, &status, WNOHANG) != pid; ++i) Sleep(20);
+  if (kill(pid, 0) == 0) kill(pid, SIGKILL), waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The state file once it is a valid record with field `index` equal to `value` (15 s at most).
+std::vector<std::string> WaitForField(const std::string& path, size_t index, const std::string& value) {
+  for (int i = 0; i < 300; ++i, Sleep(50)) {
+    std::string text = ReadFile(path);
+    if (IsValidRecord(text) && Fields(text)[index] == value) return Fields(text);
   }
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return -1;
+  ADD_FAILURE() << "field " << index << " never became " << value << ": " << ReadFile(path);
+  return std::vector<std::string>(56);
 }
-
-// Polls the state file until check accepts its fields; returns the last text read.
-std::string WaitForRecord(const std::string& path, double seconds,
-                          const std::function<bool(const std::vector<std::string>&)>& check) {
-  auto until = Clock::now() + std::chrono::duration<double>(seconds);
-  std::string text;
-  do {
-    text = menutest::ReadFile(path);
-    if (menutest::IsValidRecord(text) && check(menutest::Fields(text))) return text;
-    Sleep(50);
-  } while (Clock::now() < until);
-  return text;
-}
-
-bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
-
 }  // namespace
 
 class MenusEndToEnd : public vgtest::XvfbTest {};
 
 TEST_F(MenusEndToEnd, SoundModeChangedInPauseOptionsSurvivesARestart) {
-  const char* build = std::getenv("VG_BUILD_DIR");
-  ASSERT_NE(nullptr, build) << "VG_BUILD_DIR is set by CTest";
-  std::string binary = std::string(build) + "/game/vantorell";
-  ASSERT_TRUE(fs::exists(binary)) << binary;
-  std::string data = std::string(build) + "/game/data";
-
+  ASSERT_NE(nullptr, std::getenv("VG_BUILD_DIR")) << "set by CTest";
+  std::string build = std::getenv("VG_BUILD_DIR"), screens = build + "/test-screens";
   char pattern[] = "/tmp/vantorell-menus-e2e-XXXXXX";
   ASSERT_NE(nullptr, mkdtemp(pattern));
-  std::string work = pattern;
-  if (fs::is_directory(data)) fs::create_directory_symlink(data, work + "/data");
-  std::string state = work + "/.tarvikstate";
-  std::string screens = std::string(build) + "/test-screens";
+  std::string work = pattern, state = work + "/.tarvikstate";
+  fs::create_directory_symlink(build + "/game/data", work + "/data");
   fs::create_directories(screens);
-
-  // A known last-ten table: when the game's score is filed it moves one place down, which
-  // tells this test that the quit went all the way through game over to the menu.
-  menutest::Record seed;
+  // A known last-ten table: the quit's score moves it one place down once it is filed.
+  Record seed;
   seed.settings[5] = 1;
   for (int i = 0; i < 10; ++i) seed.last[i] = 11 + i;
-  menutest::WriteFile(state, seed.Text());
-
-  pid_t pid = Launch(binary, work, work + "/first.log");
-  ASSERT_GT(pid, 0);
-  unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
-  ASSERT_NE(0u, window) << "no window";
-  vgtest::FocusWindow(window);
-  Sleep(3000);  // loader and the menu's slide-in
-  ASSERT_TRUE(Running(pid));
-  vgtest::Screenshot(window, screens + "/menus_title.png");
-
-  Key("Return");  // play
-  Sleep(800);
-  Key("Escape");  // pause
-  Sleep(600);
-  vgtest::Screenshot(window, screens + "/menus_pause.png");
-  Key("Right");   // the options item
-  Key("Return");
-  Sleep(900);     // the options box fades in
-  Key("Down");    // the sound row
-  Key("Return");  // SFX + Music -> SFX
-  vgtest::Screenshot(window, screens + "/menus_options.png");
-  Key("Up");      // the back row
-  Key("Return");  // closes the box and saves
-  std::string saved = WaitForRecord(state, 10, [](const std::vector<std::string>& f) {
-    return f[5] == "2";
-  });
-  EXPECT_EQ(menutest::Fields(saved).size(), 56u) << saved;
-  ASSERT_EQ(menutest::Fields(saved)[5], "2") << saved;
-  EXPECT_EQ(menutest::Fields(saved)[36], "11") << "nothing filed yet";
-  vgtest::Screenshot(window, screens + "/menus_options_closed.png");
-
-  Sleep(700);     // the box fades out over the pause menu
-  Key("Escape");  // resume
-  Sleep(1000);
-  ASSERT_TRUE(Running(pid));
-  Key("Escape");  // pause again
-  Sleep(600);
-  Key("Left");    // the quit item
-  Key("Return");
-  saved = WaitForRecord(state, 15, [](const std::vector<std::string>& f) {
-    return f[38] == "11";  // last-ten entry 1: the seeded newest score, moved down
-  });
-  std::vector<std::string> f = menutest::Fields(saved);
-  ASSERT_EQ(f.size(), 56u) << saved;
-  EXPECT_EQ(f[38], "11") << saved;
-  EXPECT_EQ(f[5], "2") << saved;
-  EXPECT_TRUE(menutest::IsValidRecord(saved)) << saved;
-  vgtest::Screenshot(window, screens + "/menus_after_quit.png");
-
-  ASSERT_TRUE(vgtest::SendDeleteWindow(window));
-  EXPECT_EQ(0, WaitForExit(pid, 10));
-
-  // Second start: the record written above loads whole.
-  pid = Launch(binary, work, work + "/second.log");
-  ASSERT_GT(pid, 0);
-  window = vgtest::FindWindowByTitle("Vantorell", 20);
-  ASSERT_NE(0u, window);
-  Sleep(1000);
-  ASSERT_TRUE(vgtest::SendDeleteWindow(window));
-  EXPECT_EQ(0, WaitForExit(pid, 10));
-  std::string out = menutest::ReadFile(work + "/second.log");
-  EXPECT_NE(out.find("Settings Loaded\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("Badges Loaded\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("Highscore 0 Loaded\n"), std::string::npos) << out;
-  EXPECT_EQ(out.find("Invalid"), std::string::npos) << out;
+  WriteFile(state, seed.Text());
+  EXPECT_EQ(0, RunProgram(work, work + "/first.log", [&](unsigned long window) {
+    vgtest::FocusWindow(window);
+    Sleep(3000);  // the loader and the menu's slide-in
+    Key("Return", 500);  // play
+    Key("Escape", 300);  // pause
+    Key("Right");        // the options item
+    Key("Return", 600);  // the box fades in
+    Key("Down");         // the sound row
+    Key("Return");       // SFX + Music -> SFX
+    vgtest::Screenshot(window, screens + "/menus_options.png");
+    Key("Up");      // the back row
+    Key("Return");  // closes the box and saves
+    EXPECT_EQ(WaitForField(state, 5, "2")[36], "11") << "nothing filed yet";
+    Sleep(700);
+    Key("Escape", 700);  // resume
+    Key("Escape", 300);  // pause again
+    Key("Left");         // the quit item
+    Key("Return");
+    EXPECT_EQ(WaitForField(state, 38, "11")[5], "2") << "the score filed, the sound mode kept";
+    vgtest::Screenshot(window, screens + "/menus_after_quit.png");
+  }));
+  EXPECT_EQ(0, RunProgram(work, work + "/second.log", [](unsigned long) { Sleep(1000); }));
+  std::string out = ReadFile(work + "/second.log");
+  for (const char* line : {"Settings Loaded\n", "Badges Loaded\n", "Highscore 0 Loaded\n"})
+    EXPECT_NE(out.find(line), std::string::npos) << out;
   if (!HasFailure()) fs::remove_all(work);
 }
