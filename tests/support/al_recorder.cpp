@@ -5,6 +5,7 @@
 #include <AL/al.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "devices/al_api.h"
 
@@ -22,32 +23,20 @@ struct AlRecorderHooks {
     Rec("OpenDevice");
     return active->failure == AlRecorder::kOpenDevice ? nullptr : &dummyDevice;
   }
-  static bool CloseDevice(void*) {
-    Rec("CloseDevice");
-    return true;
-  }
+  static bool CloseDevice(void*) { return Rec("CloseDevice"), true; }
   static void* CreateContext(void*, const int*) {
     Rec("CreateContext");
     return active->failure == AlRecorder::kCreateContext ? nullptr : &dummyContext;
   }
   static bool MakeContextCurrent(void*) {
-    Rec("MakeContextCurrent");
-    return active->failure != AlRecorder::kMakeCurrent;
+    return Rec("MakeContextCurrent"), active->failure != AlRecorder::kMakeCurrent;
   }
   static void DestroyContext(void*) { Rec("DestroyContext"); }
   static void DistanceModel(int) { Rec("DistanceModel"); }
-  static int GetError() {
-    Rec("GetError");
-    int e = active->pendingError_;
-    active->pendingError_ = AL_NO_ERROR;
-    return e;
-  }
+  static int GetError() { return Rec("GetError"), std::exchange(active->pendingError_, AL_NO_ERROR); }
   static void GenSources(int n, unsigned int* names) {
     Rec("GenSources");
-    for (int i = 0; i < n; ++i) {
-      names[i] = active->nextName_++;
-      active->sources[names[i]] = AlRecorder::Source();
-    }
+    for (int i = 0; i < n; ++i) active->sources[names[i] = active->nextName_++] = AlRecorder::Source();
   }
   static void DeleteSources(int n, const unsigned int* names) {
     Rec("DeleteSources");
@@ -55,19 +44,13 @@ struct AlRecorderHooks {
   }
   static void GenBuffers(int n, unsigned int* names) {
     Rec("GenBuffers");
-    for (int i = 0; i < n; ++i) {
-      names[i] = active->nextName_++;
-      active->buffers.push_back(names[i]);
-    }
+    for (int i = 0; i < n; ++i) active->buffers.push_back(names[i] = active->nextName_++);
   }
   static void DeleteBuffers(int n, const unsigned int* names) {
     Rec("DeleteBuffers");
     for (int i = 0; i < n; ++i) {
       for (auto& s : active->sources) {
-        if (s.second.buffer == names[i]) {
-          active->pendingError_ = AL_INVALID_OPERATION;
-          return;
-        }
+        if (s.second.buffer == names[i]) return void(active->pendingError_ = AL_INVALID_OPERATION);
       }
     }
     auto& b = active->buffers;
@@ -77,64 +60,47 @@ struct AlRecorderHooks {
     Rec("BufferData");
     active->bufferBytes[buffer] = size;
   }
-  static AlRecorder::Source* Find(unsigned int source) {
+  // The named source, or null with AL_INVALID_NAME pending, as OpenAL reports it.
+  static AlRecorder::Source* Find(const char* call, unsigned int source) {
+    Rec(call);
     auto it = active->sources.find(source);
-    if (it == active->sources.end()) {
-      active->pendingError_ = AL_INVALID_NAME;
-      return nullptr;
-    }
-    return &it->second;
+    if (it != active->sources.end()) return &it->second;
+    active->pendingError_ = AL_INVALID_NAME;
+    return nullptr;
   }
   static void Sourcei(unsigned int source, int param, int value) {
-    Rec("Sourcei");
-    AlRecorder::Source* s = Find(source);
-    if (!s) return;
-    if (param == AL_BUFFER) s->buffer = static_cast<unsigned int>(value);
-    if (param == AL_LOOPING) s->looping = value != 0;
-  }
-  static void Sourcef(unsigned int source, int param, float value) {
-    Rec("Sourcef");
-    AlRecorder::Source* s = Find(source);
-    if (!s) return;
-    if (param == AL_GAIN) s->gain = value;
-    if (param == AL_PITCH) s->pitch = value;
-  }
-  static void Source3f(unsigned int source, int param, float x, float y, float z) {
-    Rec("Source3f");
-    AlRecorder::Source* s = Find(source);
-    if (s && param == AL_POSITION) {
-      s->position[0] = x;
-      s->position[1] = y;
-      s->position[2] = z;
+    if (AlRecorder::Source* s = Find("Sourcei", source)) {
+      if (param == AL_BUFFER) s->buffer = static_cast<unsigned int>(value);
+      if (param == AL_LOOPING) s->looping = value != 0;
     }
   }
+  static void Sourcef(unsigned int source, int param, float value) {
+    if (AlRecorder::Source* s = Find("Sourcef", source)) {
+      if (param == AL_GAIN) s->gain = value;
+      if (param == AL_PITCH) s->pitch = value;
+    }
+  }
+  static void Source3f(unsigned int source, int param, float x, float y, float z) {
+    AlRecorder::Source* s = Find("Source3f", source);
+    if (s && param == AL_POSITION) s->position[0] = x, s->position[1] = y, s->position[2] = z;
+  }
   static void GetSourcei(unsigned int source, int param, int* value) {
-    Rec("GetSourcei");
-    AlRecorder::Source* s = Find(source);
+    AlRecorder::Source* s = Find("GetSourcei", source);
     if (s && param == AL_SOURCE_STATE) *value = s->state;
   }
   static void GetSource3f(unsigned int source, int param, float* x, float* y, float* z) {
-    Rec("GetSource3f");
-    AlRecorder::Source* s = Find(source);
-    if (s && param == AL_POSITION) {
-      *x = s->position[0];
-      *y = s->position[1];
-      *z = s->position[2];
-    }
+    AlRecorder::Source* s = Find("GetSource3f", source);
+    if (s && param == AL_POSITION) *x = s->position[0], *y = s->position[1], *z = s->position[2];
   }
   static void SourcePlay(unsigned int source) {
-    Rec("SourcePlay");
-    if (AlRecorder::Source* s = Find(source)) s->state = AL_PLAYING;
+    if (AlRecorder::Source* s = Find("SourcePlay", source)) s->state = AL_PLAYING;
   }
   static void SourcePause(unsigned int source) {
-    Rec("SourcePause");
-    AlRecorder::Source* s = Find(source);
+    AlRecorder::Source* s = Find("SourcePause", source);
     if (s && s->state == AL_PLAYING) s->state = AL_PAUSED;
   }
   static void SourceStop(unsigned int source) {
-    Rec("SourceStop");
-    AlRecorder::Source* s = Find(source);
-    if (s) s->state = AL_STOPPED;
+    if (AlRecorder::Source* s = Find("SourceStop", source)) s->state = AL_STOPPED;
   }
 };
 

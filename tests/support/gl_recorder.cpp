@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "devices/gl_api.h"
 
@@ -44,15 +45,10 @@ struct GlRecorderHooks {
     Rec("GenTextures", {double(n)});
   }
   static void DeleteTextures(int n, const unsigned int* names) {
-    std::vector<double> args;
-    for (int i = 0; i < n; ++i) {
-      args.push_back(names[i]);
-      if (active) {
-        auto& live = active->live_;
-        live.erase(std::remove(live.begin(), live.end(), names[i]), live.end());
-      }
+    Rec("DeleteTextures", std::vector<double>(names, names + n));
+    for (int i = 0; i < n && active; ++i) {
+      active->live_.erase(std::remove(active->live_.begin(), active->live_.end(), names[i]), active->live_.end());
     }
-    Rec("DeleteTextures", args);
   }
   static void BindTexture(unsigned int t, unsigned int name) { Rec("BindTexture", {double(t), double(name)}); }
   static void TexParameteri(unsigned int t, unsigned int p, int v) { Rec("TexParameteri", {double(t), double(p), double(v)}); }
@@ -68,10 +64,7 @@ struct GlRecorderHooks {
   static void PixelStorei(unsigned int p, int v) { Rec("PixelStorei", {double(p), double(v)}); }
   static unsigned int GetError() {
     Rec("GetError");
-    if (!active) return GL_NO_ERROR;
-    unsigned int e = active->pendingError_;
-    active->pendingError_ = GL_NO_ERROR;
-    return e;
+    return active ? std::exchange(active->pendingError_, GL_NO_ERROR) : GL_NO_ERROR;
   }
   static void ReadPixels(int x, int y, int w, int h, unsigned int fmt, unsigned int type, void* out) {
     Rec("ReadPixels", {double(x), double(y), double(w), double(h), double(fmt), double(type)});
@@ -102,16 +95,12 @@ GlRecorder::~GlRecorder() {
 }
 
 int GlRecorder::Count(const std::string& name) const {
-  int n = 0;
-  for (const GlCall& c : calls) n += c.name == name;
-  return n;
+  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const GlCall& c) { return c.name == name; }));
 }
 
 int GlRecorder::DrawCalls() const { return Count("DrawArrays") + Count("DrawElements"); }
 
 const GlCall* GlRecorder::Last(const std::string& name) const {
-  for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
-    if (it->name == name) return &*it;
-  }
-  return nullptr;
+  auto it = std::find_if(calls.rbegin(), calls.rend(), [&](const GlCall& c) { return c.name == name; });
+  return it == calls.rend() ? nullptr : &*it;
 }

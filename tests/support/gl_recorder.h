@@ -1,6 +1,6 @@
-// A stand-in for libGL behind the graphics device's call table: it records every call with
-// its arguments and hands out texture names, so tests (and the game's headless harness) can
-// count draw calls and state changes without a GL context. One recorder is active at a time.
+// A stand-in for libGL behind the graphics device's call table: records every call with its
+// arguments and hands out texture names, so tests count draw calls and state changes without
+// a GL context. One recorder is active at a time.
 #pragma once
 #include <functional>
 #include <string>
@@ -28,10 +28,8 @@ class GlRecorder {
   std::function<void(int x, int y, int w, int h, unsigned char* out)> readPixels;
 
   int Count(const std::string& name) const;
-  // glDrawArrays and glDrawElements together.
-  int DrawCalls() const;
-  // The last call of that name, or null.
-  const GlCall* Last(const std::string& name) const;
+  int DrawCalls() const;  // glDrawArrays and glDrawElements together
+  const GlCall* Last(const std::string& name) const;  // or null
   // Names of textures generated and not deleted.
   const std::vector<unsigned int>& LiveTextures() const { return live_; }
   void Clear() { calls.clear(); }

@@ -3,14 +3,13 @@
 #include "tests/support/harness.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "framework/app.h"
 #include "game/myapp.h"
@@ -51,14 +50,9 @@ FILE* HarnessHost::OpenFile(String path, String mode) {
   return VgGlfwGame::OpenFile(path, mode);
 }
 
-std::vector<std::string> HarnessHost::TakeOpened() {
-  std::vector<std::string> out;
-  out.swap(opened);
-  return out;
-}
+std::vector<std::string> HarnessHost::TakeOpened() { return std::exchange(opened, {}); }
 
 Harness::Harness() : Harness(Options()) {}
-
 Harness::Harness(Options options) : options_(std::move(options)) {}
 
 Harness::~Harness() {
@@ -68,9 +62,8 @@ Harness::~Harness() {
 
 std::string Harness::DataDir() {
   const char* build = std::getenv("VG_BUILD_DIR");
-  if (!build) return std::string();
-  std::string dir = std::string(build) + "/game/data";
-  return fs::is_directory(dir) ? dir : std::string();
+  std::string dir = std::string(build ? build : "") + "/game/data";
+  return build && fs::is_directory(dir) ? dir : std::string();
 }
 
 void Harness::Start() {
@@ -89,9 +82,7 @@ void Harness::Start() {
       for (const std::string& name : options_.removeData) fs::remove(workDir_ + "/data/" + name);
     }
   }
-  if (!options_.state.empty()) {
-    std::ofstream(workDir_ + "/.tarvikstate", std::ios::binary) << options_.state;
-  }
+  if (!options_.state.empty()) std::ofstream(workDir_ + "/.tarvikstate", std::ios::binary) << options_.state;
   fs::current_path(workDir_);
 
   glfw2_testing::Reset();
@@ -107,85 +98,43 @@ void Harness::Start() {
   vgInit();
   gc_mark();
   vgMain();
-  // What Run does once its window is open.
-  host_->StartGame();
+  host_->StartGame();  // what Run does once its window is open
   host_->RenderGame();
 }
 
 c_MyApp* Harness::app() const { return static_cast<c_MyApp*>(vg_app__app); }
 
 void Harness::Update(int n) {
-  for (int i = 0; i < n; ++i) {
-    clock_.now += 1.0 / 60.0;
-    host_->UpdateGame();
-  }
+  for (int i = 0; i < n; ++i) clock_.now += 1.0 / 60.0, host_->UpdateGame();
 }
 
-void Harness::Render() { host_->RenderGame(); }
-
 void Harness::Frame(int n) {
-  for (int i = 0; i < n; ++i) {
-    Update();
-    Render();
-  }
+  for (int i = 0; i < n; ++i) Update(), Render();
 }
 
 int Harness::FinishLoading(int limit) {
   int n = 0;
-  while (app()->m_Loading > 0 && n < limit) {
-    Frame();
-    ++n;
-  }
+  for (; app()->m_Loading > 0 && n < limit; ++n) Frame();
   return n;
-}
-
-void Harness::Press(int key) { host_->KeyEvent(1, key); }
-void Harness::Release(int key) { host_->KeyEvent(2, key); }
-
-void Harness::Tap(int key) {
-  Press(key);
-  Update();
-  Release(key);
-}
-
-void Harness::Type(int character) { host_->KeyEvent(3, character); }
-
-void Harness::MouseMove(float x, float y) { host_->MouseEvent(6, 0, x, y); }
-
-void Harness::MouseDown(float x, float y, int button) { host_->MouseEvent(4, button, x, y); }
-
-void Harness::MouseUp(int button) { host_->MouseEvent(5, button, 0, 0); }
-
-void Harness::Suspend() { host_->SuspendGame(); }
-void Harness::Resume() { host_->ResumeGame(); }
-
-void Harness::Resize(int width, int height) {
-  glfw2_testing::SetClosedWindowSize(width, height);
 }
 
 void Harness::Joystick(int unit, std::vector<float> axes, std::vector<unsigned char> buttons) {
   glfw2_testing::FakeJoystick stick;
-  stick.axes = std::move(axes);
-  stick.buttons = std::move(buttons);
+  stick.axes = std::move(axes), stick.buttons = std::move(buttons);
   glfw2_testing::PlugFakeJoystick(unit, stick);
 }
 
-void Harness::UnplugJoystick(int unit) { glfw2_testing::UnplugFakeJoystick(unit); }
-
 int RunInChild(const std::function<void()>& body) {
-  std::fflush(stdout);
-  std::fflush(stderr);
+  std::fflush(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
     body();
-    std::fflush(stdout);
-    std::fflush(stderr);
+    std::fflush(nullptr);
     _exit(::testing::Test::HasFailure() ? 1 : 0);
   }
   int status = 0;
   if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace vgtest

@@ -1,12 +1,8 @@
 // Headless game harness: the real c_MyApp, framework and devices driven update by update by a
-// fake window host (no window, so no OpenGL context; GL calls go to a GlRecorder, OpenAL Soft
-// uses its null output), a manual clock, a pretend window size and scripted input delivered
-// through the host's entry points. Used by the game, menu, gameplay tests and the benchmarks.
-//
-// One game per process: vgInit/vgMain and c_App::m_new may run only once, so a test that
-// needs a fresh game runs its scenario in a child process with RunInChild. Start() works in a
-// new temporary folder holding a `data` link (or a pruned copy) of <VG_BUILD_DIR>/game/data,
-// so the state file the game saves never leaks between scenarios.
+// window host without a window (GL calls go to a GlRecorder, OpenAL Soft to its null output),
+// a manual clock, a pretend window size and scripted input. One game per process (vgInit and
+// vgMain run once), so each scenario runs in a child (RunInChild), in a temporary folder with a
+// `data` link (or pruned copy) of <VG_BUILD_DIR>/game/data so saved state never leaks.
 #pragma once
 #include <functional>
 #include <memory>
@@ -21,14 +17,10 @@ class c_MyApp;
 
 namespace vgtest {
 
-// The window host without a window: SetGlfwWindow records the request and resizes the
-// pretend window; Run is never used.
+// SetGlfwWindow records the request and resizes the pretend window; Run is never used.
 class HarnessHost : public VgGlfwGame {
  public:
-  struct WindowRequest {
-    int width, height;
-    bool fullscreen;
-  };
+  struct WindowRequest { int width, height; bool fullscreen; };
   std::vector<WindowRequest> windowRequests;
   // Every file the devices asked for, in order (paths as the host received them).
   std::vector<std::string> opened;
@@ -43,26 +35,15 @@ class HarnessHost : public VgGlfwGame {
 
 // Runtime key codes the tests use most.
 enum Key {
-  kKeyBackspace = 8,
-  kKeyEnter = 13,
-  kKeySpace = 32,
-  kKeyEscape = 27,
-  kKeyLeft = 37,
-  kKeyUp = 38,
-  kKeyRight = 39,
-  kKeyDown = 40,
-  kKeyF1 = 112,
-  kKeyF2 = 113,
-  kKeyF4 = 115,
-  kKeyF11 = 122,
+  kKeyBackspace = 8, kKeyEnter = 13, kKeySpace = 32, kKeyEscape = 27, kKeyLeft = 37, kKeyUp = 38,
+  kKeyRight = 39, kKeyDown = 40, kKeyF1 = 112, kKeyF2 = 113, kKeyF4 = 115, kKeyF11 = 122,
   kKeyClose = 432,
 };
 
 class Harness {
  public:
   struct Options {
-    int width = 640;
-    int height = 480;
+    int width = 640, height = 480;
     // Data files (relative to data/) to leave out; any entry makes Start copy the folder.
     std::vector<std::string> removeData;
     // Text written to the state file before the game starts; empty writes none.
@@ -78,29 +59,27 @@ class Harness {
 
   // One fixed step: the clock moves 1/60 s, then the host's UpdateGame.
   void Update(int n = 1);
-  void Render();
+  void Render() { host_->RenderGame(); }
   // n times an update followed by a render, like the main loop when it keeps up.
   void Frame(int n = 1);
-  // Updates (with renders) until the loader has finished, at most limit updates; returns
-  // how many ran.
+  // Frames until the loader has finished, at most limit; returns how many ran.
   int FinishLoading(int limit = 200);
 
-  void Press(int key);
-  void Release(int key);
-  // Press, one update, release.
-  void Tap(int key);
-  void Type(int character);
+  void Press(int key) { host_->KeyEvent(1, key); }
+  void Release(int key) { host_->KeyEvent(2, key); }
+  void Tap(int key) { Press(key), Update(), Release(key); }  // over one update
+  void Type(int character) { host_->KeyEvent(3, character); }
   // Window pixels.
-  void MouseMove(float x, float y);
-  void MouseDown(float x, float y, int button = 0);
-  void MouseUp(int button = 0);
-  void Suspend();
-  void Resume();
+  void MouseMove(float x, float y) { host_->MouseEvent(6, 0, x, y); }
+  void MouseDown(float x, float y, int button = 0) { host_->MouseEvent(4, button, x, y); }
+  void MouseUp(int button = 0) { host_->MouseEvent(5, button, 0, 0); }
+  void Suspend() { host_->SuspendGame(); }
+  void Resume() { host_->ResumeGame(); }
   // Resizes the pretend window (seen by the devices at the next render).
-  void Resize(int width, int height);
+  void Resize(int width, int height) { glfw2_testing::SetClosedWindowSize(width, height); }
   // A pad on unit 0..3: axes as GLFW reports them (y positive down) and button states.
   void Joystick(int unit, std::vector<float> axes, std::vector<unsigned char> buttons);
-  void UnplugJoystick(int unit);
+  void UnplugJoystick(int unit) { glfw2_testing::UnplugFakeJoystick(unit); }
 
   c_MyApp* app() const;
   HarnessHost* host() const { return host_; }
@@ -118,20 +97,12 @@ class Harness {
   std::string workDir_;
 };
 
-// Runs body in a forked child and returns its exit status (the child exits 1 when a
-// GoogleTest expectation failed in it, else 0; a body may also end the process itself).
-// -1 when the child died from a signal.
+// Runs body in a forked child: its exit status (1 when an expectation failed in it, else 0,
+// unless the body ends the process itself), or -1 when it died from a signal.
 int RunInChild(const std::function<void()>& body);
 
 }  // namespace vgtest
 
 // Runs a scenario (a lambda) in a child process and expects it to pass there.
-#define VG_IN_CHILD(...)                                    \
-  do {                                                      \
-    int vg_child_status_ = ::vgtest::RunInChild(__VA_ARGS__); \
-    EXPECT_EQ(0, vg_child_status_) << "the scenario failed in its child process"; \
-  } while (0)
-
-namespace vgtest {
-
-}  // namespace vgtest
+#define VG_IN_CHILD(...) \
+  EXPECT_EQ(0, ::vgtest::RunInChild(__VA_ARGS__)) << "the scenario failed in its child process"
