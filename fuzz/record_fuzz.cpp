@@ -17,8 +17,7 @@ namespace {
 // file would be, through String::Load on an in-memory stream.
 class RecordHost : public VgGame {
  public:
-  std::string input;
-  std::string saved;
+  std::string input, saved;
 
   String LoadState() override {
     FILE* f = fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
@@ -27,19 +26,12 @@ class RecordHost : public VgGame {
     std::fclose(f);
     return text;
   }
-  int SaveState(String state) override {
-    saved = state.ToUtf8();
-    return 0;
-  }
+  int SaveState(String state) override { return saved = state.ToUtf8(), 0; }
 };
 
 RecordHost* host;
 c_MyApp* app;
-
-void Fail(const char* what) {
-  std::fprintf(stderr, "record_fuzz: %s\n", what);
-  std::abort();
-}
+[[noreturn]] void Fail(const char* what) { std::fprintf(stderr, "record_fuzz: %s\n", what), std::abort(); }
 
 // Splits a saved record and checks its shape and its three checksums.
 void CheckRecord(const std::string& record) {
@@ -55,12 +47,8 @@ void CheckRecord(const std::string& record) {
   uint32_t c1 = 0, c2 = 0, c3 = 0;
   for (int i = 0; i < 25; ++i) c1 += uint32_t(i) * uint32_t(f[i]);
   for (int w = 0; w < 8; ++w) c2 += uint32_t(f[26 + w]);
-  for (int i = 0; i < 10; ++i) {
-    c3 += uint32_t(i + 4) * uint32_t(f[35 + 2 * i]) + uint32_t(i + 3) * uint32_t(f[36 + 2 * i]);
-  }
-  if (int32_t(c1) != f[25] || int32_t(c2) != f[34] || int32_t(c3) != f[55]) {
-    Fail("saved record has a bad checksum");
-  }
+  for (int i = 0; i < 10; ++i) c3 += uint32_t(i + 4) * uint32_t(f[35 + 2 * i]) + uint32_t(i + 3) * uint32_t(f[36 + 2 * i]);
+  if (int32_t(c1) != f[25] || int32_t(c2) != f[34] || int32_t(c3) != f[55]) Fail("saved record has a bad checksum");
 }
 
 }  // namespace
@@ -76,10 +64,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host->input.assign(reinterpret_cast<const char*>(data), size);
   // The defaults p_OnCreate gives before it loads.
-  for (int i = 0; i < 25; ++i) app->m_Settings[i] = 0;
-  app->m_Settings[5] = 1;
-  for (int i = 0; i < 256; ++i) app->m_BadgeFlags[i] = false;
-  for (int i = 0; i < 50; ++i) app->m_HighScores[i] = 0;
+  for (int i = 0; i < 256; ++i) {
+    if (i < 25) app->m_Settings[i] = i == 5;
+    if (i < 50) app->m_HighScores[i] = 0;
+    app->m_BadgeFlags[i] = false;
+  }
 
   app->p_Load();
   if (app->m_Settings[10] < 64 || app->m_Settings[11] < 64) Fail("pad position below limit");

@@ -1,7 +1,6 @@
 // Fuzz target for the WAV reader behind LoadAudioData: any bytes must give null or a sound
 // whose stated frames fit in the returned block, without reading past the input.
 #include <cstdlib>
-#include <cstring>
 
 #include "fuzz/media_fuzz.h"
 #include "host/media.h"
