@@ -389,6 +389,8 @@ int c_MyApp::p_InGame() {
 }
 
 void c_MyApp::p_RequestPause() {
+  // A finished game runs its overlay into the title menu; a pause opened now would outlive it.
+  if (m_GameOver > 0) return;
   m_Paused = 1;
   m_PauseStage = 1;
   m_PauseChoice = 0;

@@ -108,6 +108,16 @@ String c_MyApp::p_MyNth() {
       break;
     }
   }
+  // A tie shows the rank it reached, but only a score that enters the table is a new
+  // highscore: while the game is still on screen the table lacks it and some entry must be
+  // lower; afterwards the menu has filed it or not.
+  bool enters = false;
+  if (m_Screen == 10) {
+    for (int i = 0; i < 10 && !enters; ++i) enters = m_HighScores[base + i] < m_Score;
+  } else {
+    enters = m_NewRank >= 0;
+  }
+  if (!enters) rank = 0;
   m_i = rank;
   return String(kOrdinals[rank]);
 }
@@ -149,6 +159,11 @@ int c_MyApp::p_GameOver() {
     if (m_GameOverTimer >= 90) {
       m_Screen = 2;
       m_GameOverTimer = 75;
+      // Fire or back still held from the game must be released before the menu acts on it,
+      // or holding fire through the credits would start the next game at once.
+      m_KeyLatch = 1;
+      m_BackLatch = 1;
+      m_Paused = 0;
       if (m_Music) m_Music->p_Zq_Stop(1);
       if (vg_Vantorell_HasMusicStream == 1) {
         vg_audio_StopMusic();
