@@ -17,16 +17,15 @@ class RecordingApp : public c_App {
  public:
   std::vector<std::string>* log = nullptr;
   int hitsSeen = 0;
-  void Log(const char* what) { log->push_back(what); }
+  int Log(const char* what) { return log->push_back(what), 0; }
   int p_OnCreate() override {
-    Log(vg_graphics_device && vg_audio_device && vg_input_device ? "create" : "create-early");
-    if (vg_graphics_context->m_font) Log("font");
-    return 0;
+    return Log(!vg_graphics_device || !vg_audio_device || !vg_input_device ? "create-early"
+               : vg_graphics_context->m_font ? "create with font" : "create");
   }
-  int p_OnSuspend() override { return Log("suspend"), 0; }
-  int p_OnResume() override { return Log("resume"), 0; }
-  int p_OnUpdate() override { return Log("update"), hitsSeen = vg_input_KeyHit(65), 0; }
-  int p_OnRender() override { return Log(vg_graphics_renderDevice ? "render" : "render-early"), 0; }
+  int p_OnSuspend() override { return Log("suspend"); }
+  int p_OnResume() override { return Log("resume"); }
+  int p_OnUpdate() override { return hitsSeen = vg_input_KeyHit(65), Log("update"); }
+  int p_OnRender() override { return Log(vg_graphics_renderDevice ? "render" : "render-early"); }
 };
 
 class AppTest : public vgtest::FrameworkTest {
@@ -46,22 +45,16 @@ using Log = std::vector<std::string>;
 
 TEST_F(AppTest, DelegateCreatesDevicesAndFontFirstThenBracketsEveryCall) {
   host->RenderGame();
-  EXPECT_EQ(Take(), Log{}) << "rendering before the start does nothing";
-  EXPECT_EQ(gl->Count("Viewport"), 0);
+  EXPECT_TRUE(Take().empty() && gl->Count("Viewport") == 0) << "rendering before the start does nothing";
   host->StartGame();
-  EXPECT_EQ(Take(), (Log{"create", "font"}));
+  EXPECT_EQ(Take(), Log{"create with font"});
   EXPECT_EQ(vg_app__delegate->m__input->m__joyStates.Length(), 4);
-  host->KeyEvent(c_VgGameEvent::KeyDown, 65);
-  host->UpdateGame();
+  host->KeyEvent(c_VgGameEvent::KeyDown, 65), host->UpdateGame();
   EXPECT_EQ(Take(), (Log{"poll0", "update"}));
-  EXPECT_EQ(app->hitsSeen, 1);
-  EXPECT_EQ(vg_input_KeyHit(65), 0) << "hits end with the update";
+  EXPECT_TRUE(app->hitsSeen == 1 && vg_input_KeyHit(65) == 0) << "hits end with the update";
   host->RenderGame();
-  EXPECT_EQ(Take(), Log{"render"});
-  EXPECT_EQ(vg_graphics_renderDevice, nullptr);
-  host->SuspendGame();
-  host->UpdateGame();  // the host holds updates while suspended
-  host->ResumeGame();
+  EXPECT_TRUE(Take() == Log{"render"} && vg_graphics_renderDevice == nullptr);
+  host->SuspendGame(), host->UpdateGame(), host->ResumeGame();  // no update while suspended
   EXPECT_EQ(Take(), (Log{"suspend", "resume"}));
   EXPECT_FATAL((new c_App)->m_new(), "Tarvik Runtime Error : App has already been created");
 }
@@ -75,24 +68,18 @@ TEST_F(AppTest, CloseAndBackKeysEndTheProcessWithStatusZeroEvenWhenAlreadyDown) 
                 }),
                 testing::ExitedWithCode(0), "") << key;
   }
-  host->KeyEvent(c_VgGameEvent::KeyUp, 432);
-  host->MouseEvent(c_VgGameEvent::MouseDown, 0, 12, 34);
-  EXPECT_TRUE(vg_input_KeyDown(1) && vg_input_KeyDown(384) && vg_input_TouchX(0) == 12);
-  host->TouchEvent(c_VgGameEvent::TouchMove, 0, 70, 80);
+  host->KeyEvent(c_VgGameEvent::KeyUp, 432), host->MouseEvent(c_VgGameEvent::MouseDown, 0, 12, 34);
   host->MotionEvent(c_VgGameEvent::MotionAccel, 0, 1, 2, 3);
-  EXPECT_TRUE(vg_input_MouseY() == 80 && vg_input_AccelY() == 2);
+  EXPECT_TRUE(vg_input_KeyDown(384) && vg_input_TouchX(0) == 12 && vg_input_AccelY() == 2) << "events forwarded";
 }
 
-// Counts its calls; may take itself out of the registry while the sweep runs.
-class Source : public Object, public c_IAsyncEventSource {
- public:
+// Counts its calls (a nested sweep must return at once); may leave the registry meanwhile.
+struct Source : Object, c_IAsyncEventSource {
   int calls = 0;
   bool leave = false;
   int p_UpdateAsyncEvents() override {
-    ++calls;
-    vg_asyncevent_UpdateAsyncEvents();  // a nested sweep must return at once
-    if (leave) vg_asyncevent_RemoveAsyncEventSource(this);
-    return 0;
+    ++calls, vg_asyncevent_UpdateAsyncEvents();
+    return leave ? vg_asyncevent_RemoveAsyncEventSource(this) : 0;
   }
 };
 
@@ -103,8 +90,7 @@ TEST_F(AppTest, AsyncSweepVisitsEverySourceOnceEvenWhenOneLeaves) {
   for (Source* x : s) vg_asyncevent_AddAsyncEventSource(x);
   vg_asyncevent_UpdateAsyncEvents();
   EXPECT_TRUE(s[0]->calls == 1 && s[1]->calls == 1 && s[2]->calls == 1) << "none skipped, none twice";
-  EXPECT_EQ(vg_asyncevent__sources->p_Length(), 2);
-  EXPECT_EQ(vg_asyncevent__sources->m_data[2], c_Stack::m_NIL);
+  EXPECT_TRUE(vg_asyncevent__sources->p_Length() == 2 && vg_asyncevent__sources->m_data[2] == c_Stack::m_NIL);
 }
 
 TEST_F(AppTest, FrameworkObjectsSurviveAFullCollection) {
@@ -134,26 +120,20 @@ TEST_F(AppTest, FrameworkObjectsSurviveAFullCollection) {
 }
 
 TEST_F(AppTest, SoundsPlayFromDataPathsAndNullSoundsOrBadChannelsDoNothing) {
-  auto* device = new gxtkAudio;
+  host->sounds["tarvik://data/sfx/001.wav"] = host->sounds["tarvik://data/sfx/tune.ogg"] = 100;
   vg_audio_SetAudioDevice(nullptr);
   EXPECT_EQ(vg_audio_PlayMusic(String("sfx/tune.ogg"), 0), -1) << "no device yet: silence";
+  auto* device = new gxtkAudio;
   vg_audio_SetAudioDevice(device);
-  host->sounds["tarvik://data/sfx/001.wav"] = host->sounds["tarvik://data/sfx/tune.ogg"] = 100;
   c_Sound* sound = vg_audio_LoadSound(String("sfx/001.wav"));
-  ASSERT_TRUE(sound && sound->m_sample);
-  EXPECT_EQ(vg_audio_LoadSound(String("sfx/002.wav")), nullptr);
-  vg_audio_PlaySound(nullptr, 0, 0);
-  vg_audio_PlaySound((new c_Sound)->m_new(), 0, 0);
-  for (int channel : {-1, 33, 1000}) {
-    vg_audio_PlaySound(sound, channel, 0);
-    vg_audio_StopChannel(channel);
-    vg_audio_SetChannelVolume(channel, 1);
-  }
+  ASSERT_TRUE(sound && sound->m_sample && !vg_audio_LoadSound(String("sfx/002.wav")));
+  vg_audio_PlaySound(nullptr, 0, 0), vg_audio_PlaySound((new c_Sound)->m_new(), 0, 0);
+  for (int channel : {-1, 33, 1000})
+    vg_audio_PlaySound(sound, channel, 0), vg_audio_StopChannel(channel), vg_audio_SetChannelVolume(channel, 1);
   EXPECT_EQ(al->Count("SourcePlay"), 0);
   vg_audio_PlaySound(sound, 5, 1);
   EXPECT_TRUE(device->channels[5].state == 1 && al->sources[device->channels[5].source].looping);
-  EXPECT_EQ(vg_audio_PlayMusic(String("sfx/tune.ogg"), 1), 0);
-  EXPECT_EQ(device->channels[32].state, 1);
+  EXPECT_TRUE(vg_audio_PlayMusic(String("sfx/tune.ogg"), 1) == 0 && device->channels[32].state == 1);
   EXPECT_EQ(vg_audio_PlayMusic(String("sfx/none.ogg"), 1), -1);
   EXPECT_EQ(device->channels[32].state, 0) << "the old tune stops before the load";
 }

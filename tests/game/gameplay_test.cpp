@@ -22,10 +22,7 @@ int Count(c_MyApp* a, int type) {
 
 // Starts a game from the title menu with the fire key, which stays held.
 c_MyApp* EnterGame(Harness& h) {
-  h.Start();
-  h.FinishLoading();
-  h.Frame(5);
-  h.Press(vgtest::kKeySpace);
+  h.Start(), h.FinishLoading(), h.Frame(5), h.Press(vgtest::kKeySpace);
   for (int i = 0; i < 10 && h.app()->m_Screen != 10; ++i) h.Update();
   EXPECT_EQ(h.app()->m_Screen, 10);
   return h.app();
@@ -54,8 +51,7 @@ Outcome PlayWholeGame(bool tap) {
   for (int f = 0; a->m_Screen == 10 && f < 12000; ++f) {
     Steer(h, a);
     if (tap) (f / 3) % 2 ? h.Release(vgtest::kKeySpace) : h.Press(vgtest::kKeySpace);
-    int phase = a->m_Phase, score = a->m_Score, bonus = a->m_Bonus;
-    float health = a->m_Actors[7];
+    int phase = a->m_Phase, score = a->m_Score, bonus = a->m_Bonus, health = a->m_Actors[7];
     h.Update();
     if (tap) continue;
     if (a->m_Actors[3] == 10) {  // a shot left this frame, 20 px in front of the ship
@@ -82,10 +78,8 @@ Outcome PlayWholeGame(bool tap) {
       EXPECT_EQ(word, "CONGRATULATIONS!");
     }
     victoryFrames += phase == 2;
-    if (phase == 2 && a->m_Phase == 3) {
-      EXPECT_EQ(a->m_Score, a->m_ShownScore) << "the score line landed";
-    }
-    if (a->m_ShownScore > a->m_Score) ADD_FAILURE() << "score line overshot at frame " << f;
+    EXPECT_TRUE(a->m_ShownScore <= a->m_Score && (phase != 2 || a->m_Phase != 3 || a->m_ShownScore == a->m_Score))
+        << "the score line eases up to the score and has landed by the credits, frame " << f;
     lowestBonus = std::min(lowestBonus, a->m_Bonus);
     names = std::max(names, Count(a, 9) + Count(a, 10));
     stars = std::max(stars, Count(a, 2));
@@ -93,15 +87,11 @@ Outcome PlayWholeGame(bool tap) {
     if (gameOverTimer < 0 && a->m_GameOver) gameOverTimer = a->m_PhaseTimer;
   }
   if (!tap) {
-    EXPECT_EQ(badGaps, 0) << "held fire shoots every 10 frames";
-    EXPECT_GT(shots, 700);
-    EXPECT_EQ(victoryFrames, 120);
-    EXPECT_EQ(lowestBonus, 100);
+    EXPECT_TRUE(badGaps == 0 && shots > 700) << "held fire shoots every 10 frames";
+    EXPECT_TRUE(victoryFrames == 120 && lowestBonus == 100) << victoryFrames << " " << lowestBonus;
     EXPECT_TRUE(names > 0 && stars > 0 && tough > 0) << names << " " << stars << " " << tough;
-    EXPECT_EQ(powerBefore8, 1);
-    EXPECT_GE(powerFrom8, 2);
-    EXPECT_EQ(gameOverTimer, 6451);
-    EXPECT_EQ(a->m_Screen, 2);
+    EXPECT_TRUE(powerBefore8 == 1 && powerFrom8 >= 2) << "the 8th coin raises bullet power";
+    EXPECT_TRUE(gameOverTimer == 6451 && a->m_Screen == 2) << gameOverTimer;
     h.Update();
     EXPECT_EQ(a->m_Screen, 1);
   }
@@ -114,8 +104,7 @@ c_MyApp* InFight(Harness& h) {
   a->m_Actors[1] = 32;
   a->m_Actors[5] = 448;
   a->m_Actors[2] = a->m_Actors[4] = a->m_Actors[6];
-  h.Release(vgtest::kKeySpace);
-  h.Update();
+  h.Release(vgtest::kKeySpace), h.Update();
   return a;
 }
 
@@ -138,10 +127,8 @@ TEST(Gameplay, WholeGameFromTheTitleMenuToGameOverReplaysTheSameForTheSameInput)
     return o;
   };
   Outcome first = run(false), second = run(false), tapped = run(true);
-  close(fds[0]);
-  close(fds[1]);
-  EXPECT_EQ(first.score, second.score);
-  EXPECT_EQ(first.seed, second.seed);
+  close(fds[0]), close(fds[1]);
+  EXPECT_TRUE(first.score == second.score && first.seed == second.seed) << first.score << " " << second.score;
   EXPECT_NE(first.score, tapped.score);
 }
 
@@ -152,22 +139,18 @@ TEST(Gameplay, FullPoolsDropOrReplaceWithoutStrayWrites) {
     for (int i = 0; i < 25; ++i) a->m_Bullets[i * 10] = 1;
     int seed = vg_random_Seed;
     a->p_Fire(100, 100);
-    EXPECT_EQ(a->m_Bullets[241], 0);
-    EXPECT_EQ(vg_random_Seed, seed) << "a full pool fires nothing and draws no number";
+    EXPECT_TRUE(a->m_Bullets[241] == 0 && vg_random_Seed == seed) << "a full pool fires nothing, draws no number";
     a->m_Bullets[70] = a->m_Bullets[120] = 0;
     a->p_Fire(100, 90);
-    EXPECT_EQ(a->m_Bullets[121], 100) << "the highest-numbered free bullet is taken";
-    EXPECT_EQ(a->m_Bullets[70], 0);
+    EXPECT_TRUE(a->m_Bullets[121] == 100 && a->m_Bullets[70] == 0) << "the highest-numbered free bullet is taken";
     for (int i = 0; i < 501; ++i) a->m_Objects[i * 10] = 1, a->m_Objects[i * 10 + 1] = 5;
     a->p_AddObj(1, 77, 88, 5);
-    EXPECT_EQ(a->m_Objects[1], 77) << "the newest object replaces record 0";
-    EXPECT_EQ(a->m_Objects[11], 5);
+    EXPECT_TRUE(a->m_Objects[1] == 77 && a->m_Objects[11] == 5) << "the newest object replaces record 0";
     EXPECT_TRUE(AllZero(a->m_Objects.Data() + 5010, a->m_Objects.Data() + 5100));
     for (int i = 0; i < 501; ++i) a->m_Objects[i * 10] = 0;
     for (int i = 0; i <= 250; ++i) a->m_Particles[i * 10] = 1, a->m_Particles[i * 10 + 7] = 90;
     for (int i = 0; i < 25; ++i) a->m_Bullets[i * 10] = 0;
-    h.Press(vgtest::kKeySpace);
-    h.Update(60);
+    h.Press(vgtest::kKeySpace), h.Update(60);
     EXPECT_LT(a->m_Actors[7], 50) << "the hits landed";
     int alive = 0;
     for (int i = 0; i <= 250; ++i) alive += a->m_Particles[i * 10] == 1;
@@ -191,16 +174,11 @@ TEST(Gameplay, PauseStopsTheVictoryCountButNotTheFightOrTheBonus) {
     EXPECT_EQ(a->m_Phase, 2) << "bullets kept hitting the enemy under the pause";
     int bonus = a->m_Bonus;
     h.Update(100);
-    EXPECT_EQ(a->m_PhaseTimer, 120);
-    EXPECT_EQ(a->m_Bonus, bonus - 100);
+    EXPECT_TRUE(a->m_PhaseTimer == 120 && a->m_Bonus == bonus - 100) << "the count waits, the bonus falls";
     h.Tap(vgtest::kKeyEscape);
     int unpaused = 0;
-    for (int f = 0; f < 400 && a->m_Phase == 2; ++f) {
-      unpaused += a->m_Paused == 0;
-      h.Update();
-    }
-    EXPECT_EQ(a->m_Phase, 3);
-    EXPECT_EQ(unpaused, 120);
+    for (int f = 0; f < 400 && a->m_Phase == 2; ++f) unpaused += a->m_Paused == 0, h.Update();
+    EXPECT_TRUE(a->m_Phase == 3 && unpaused == 120) << unpaused;
   });
 }
 
@@ -208,17 +186,12 @@ TEST(Gameplay, PauseIconNeedsAFreshTouch) {
   VG_IN_CHILD([] {
     Harness h;
     c_MyApp* a = InFight(h);
-    h.Update(30);
-    h.MouseDown(16, 16);
-    h.Update();
+    h.Update(30), h.MouseDown(16, 16), h.Update();
     EXPECT_EQ(a->m_Paused, 1);
     a->m_Paused = 0;  // as if resumed while the button stays down
     h.Update(5);
     EXPECT_EQ(a->m_Paused, 0);
-    h.MouseUp();
-    h.Update();
-    h.MouseDown(16, 16);
-    h.Update();
+    h.MouseUp(), h.Update(), h.MouseDown(16, 16), h.Update();
     EXPECT_EQ(a->m_Paused, 1);
   });
 }
@@ -227,8 +200,7 @@ TEST(Gameplay, ShotObjectsPayByTypeAndPowerPiercesLetters) {
   VG_IN_CHILD([] {
     Harness h;
     c_MyApp* a = InFight(h);
-    a->m_Phase = 3;  // no enemy in the way and no credit group due for a while
-    a->m_PhaseTimer = 10;
+    a->m_Phase = 3, a->m_PhaseTimer = 10;  // no enemy in the way, no credit group due for a while
     // Type, health, bullet power, letters stacked in the bullet's path; points, coins, power left.
     struct Case { int type; float health, power; int stacked, points, coins; float left; };
     for (const Case& c : {Case{1, 1, 1, 1, 6, 0, 0}, Case{2, 1, 1, 1, 105, 1, 0}, Case{4, 32, 1, 1, 5, 0, 0},
@@ -244,9 +216,8 @@ TEST(Gameplay, ShotObjectsPayByTypeAndPowerPiercesLetters) {
       b[0] = 1, b[1] = 280, b[2] = 200, b[3] = 20, b[4] = 0, b[9] = c.power;
       int score = a->m_Score, coins = a->m_Coins;
       h.Update();
-      EXPECT_EQ(a->m_Score - score, c.points) << "type " << c.type << " power " << c.power;
-      EXPECT_EQ(a->m_Coins - coins, c.coins) << "type " << c.type;
-      EXPECT_EQ(a->m_Bullets[0] != 0 ? a->m_Bullets[9] : 0, c.left) << "power " << c.power;
+      EXPECT_TRUE(a->m_Score - score == c.points && a->m_Coins - coins == c.coins &&
+                  (a->m_Bullets[0] != 0 ? a->m_Bullets[9] : 0) == c.left) << "type " << c.type << " power " << c.power;
     }
   });
 }

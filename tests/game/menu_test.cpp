@@ -2,6 +2,7 @@
 // tables, the score panel's line count, moving and activating items by keys and taps, the
 // fire-key latch and the back key.
 #include <cstdlib>
+#include <tuple>
 
 #include "tests/game/menu_testing.h"
 
@@ -12,8 +13,7 @@ TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
     Harness h;
     h.Start();
     c_MyApp* app = h.app();
-    app->m_TuneChoice = 1;
-    SetTop(app, 1000, 100);
+    app->m_TuneChoice = 1, SetTop(app, 1000, 100);
     for (int i = 0; i < 10; ++i) app->m_HighScores[10 + i] = i + 1;
     // Score, rank expected, then the first five entries of the top and last tables.
     struct Case { int score, rank; int top[5], last[5]; };
@@ -21,24 +21,16 @@ TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
                           {5000, 0, {5000, 1000, 900, 800, 700}, {5000, 100, 1, 2, 3}},
                           {800, 4, {5000, 1000, 900, 800, 800}, {800, 5000, 100, 1, 2}}};
     for (const Case& c : cases) {
-      app->m_Score = c.score;
-      app->p_LoadMenu();
+      app->m_Score = c.score, app->p_LoadMenu();
       EXPECT_EQ(app->m_NewRank, c.rank) << c.score;
-      for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(app->m_HighScores[i], c.top[i]) << c.score << " top " << i;
-        EXPECT_EQ(app->m_HighScores[10 + i], c.last[i]) << c.score << " last " << i;
-      }
+      EXPECT_TRUE(std::equal(c.top, c.top + 5, &app->m_HighScores[0])) << c.score << ": top ten";
+      EXPECT_TRUE(std::equal(c.last, c.last + 5, &app->m_HighScores[10])) << c.score << ": last ten";
     }
     EXPECT_EQ(app->m_HighScores[9], 300) << "the old tenth dropped out";
     // A mode without a table of its own files into the first one, not past the array's end.
-    app->m_TuneChoice = 9;
-    app->m_Score = 6000;
-    app->p_LoadMenu();
-    EXPECT_EQ(app->m_HighScores[0], 6000);
+    app->m_TuneChoice = 9, app->m_Score = 6000, app->p_LoadMenu();
     std::vector<std::string> f = Fields(Saved(h));
-    ASSERT_EQ(f.size(), 56u) << "every entry is saved at once";
-    EXPECT_EQ(f[35], "6000");
-    EXPECT_EQ(f[36], "6000");
+    EXPECT_TRUE(f.size() == 56 && f[35] == "6000" && f[36] == "6000") << "filed and saved at once: " << Saved(h);
   });
 }
 
@@ -68,21 +60,14 @@ TEST(Menu, KeysMoveBetweenTheTwoItemsAndRightOnTheLastDoesNothing) {
     Harness h;
     ToMenu(h);
     c_MyApp* app = h.app();
-    EXPECT_EQ(app->m_MenuItem, 1);
-    EXPECT_NE(AllText(app).find("Top10/"), std::string::npos);
-    TapAndSettle(h, vgtest::kKeyRight);
-    h.Frame(60);
-    EXPECT_EQ(app->m_MenuItem, 2);
-    EXPECT_EQ(app->m_ScrollTarget, -88.0f);
-    EXPECT_EQ(AllText(app).find("Top10/"), std::string::npos) << "the options item hides them";
-    TapAndSettle(h, vgtest::kKeyRight);
-    h.Frame(10);
-    EXPECT_EQ(app->m_MenuItem, 2);
-    EXPECT_EQ(app->m_ScrollTarget, -88.0f);
-    EXPECT_EQ(app->m_OptionsOpen, 0);
-    TapAndSettle(h, vgtest::kKeyUp);
-    EXPECT_EQ(app->m_MenuItem, 1);
-    EXPECT_EQ(app->m_ScrollTarget, 0.0f);
+    EXPECT_TRUE(app->m_MenuItem == 1 && AllText(app).find("Top10/") != std::string::npos);
+    // Right, right again on the last item (nothing), then up; the options item hides the tables.
+    for (auto [key, item, scroll] : {std::tuple{vgtest::kKeyRight, 2, -88.0f}, {vgtest::kKeyRight, 2, -88.0f},
+                                     {vgtest::kKeyUp, 1, 0.0f}}) {
+      TapAndSettle(h, key), h.Frame(60);
+      EXPECT_TRUE(app->m_MenuItem == item && app->m_ScrollTarget == scroll && app->m_OptionsOpen == 0) << item;
+      EXPECT_EQ(AllText(app).find("Top10/") != std::string::npos, item == 1);
+    }
   });
 }
 
@@ -91,8 +76,7 @@ TEST(Menu, HeldFireStartsOneGameOnlyAlsoWhenTheGameEndsWithItHeld) {
     Harness h;
     ToMenu(h);
     c_MyApp* app = h.app();
-    h.Press(vgtest::kKeyEnter);
-    h.Frame(2);
+    h.Press(vgtest::kKeyEnter), h.Frame(2);
     EXPECT_EQ(app->m_Screen, 10);
     app->m_GameOver = 1;
     for (int i = 0; i < 200 && app->m_Screen != 1; ++i) h.Frame();
@@ -101,8 +85,7 @@ TEST(Menu, HeldFireStartsOneGameOnlyAlsoWhenTheGameEndsWithItHeld) {
       h.Frame();
       ASSERT_EQ(app->m_Screen, 1) << "update " << i;
     }
-    h.Release(vgtest::kKeyEnter);
-    h.Frame();
+    h.Release(vgtest::kKeyEnter), h.Frame();
     TapAndSettle(h, vgtest::kKeyEnter);
     EXPECT_NE(app->m_Screen, 1) << "a fresh press starts again";
   });
@@ -114,14 +97,10 @@ TEST(Menu, TapSelectsAnItemAndASecondTapActivatesIt) {
     ToMenu(h);
     c_MyApp* app = h.app();
     float x = (640 - 140) / 2.0f + 88, y = 480 - 96;  // the options item, one step right
-    h.MouseDown(x, y);
-    h.Frame(5);
-    EXPECT_EQ(app->m_MenuItem, 2);
-    EXPECT_EQ(app->m_OptionsOpen, 0) << "the selecting press must not also activate";
-    h.MouseUp();
-    h.Frame(60);
-    h.MouseDown(x - 88, y);  // it has scrolled into the middle
-    h.Frame();
+    h.MouseDown(x, y), h.Frame(5);
+    EXPECT_TRUE(app->m_MenuItem == 2 && app->m_OptionsOpen == 0) << "the selecting press must not also activate";
+    h.MouseUp(), h.Frame(60);
+    h.MouseDown(x - 88, y), h.Frame();  // it has scrolled into the middle
     EXPECT_EQ(app->m_OptionsOpen, 1);
   });
 }
@@ -130,8 +109,7 @@ TEST(Menu, BackKeyEndsTheProgram) {
   EXPECT_EQ(vgtest::RunInChild([] {
               Harness h;
               ToMenu(h);
-              h.Tap(vgtest::kKeyEscape);
-              h.Frame(5);
+              h.Tap(vgtest::kKeyEscape), h.Frame(5);
               std::_Exit(7);  // reached only when the back key did not end the program
             }),
             0);

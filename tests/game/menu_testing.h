@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,10 +42,7 @@ inline std::string AllText(c_MyApp* app) {
   for (const TextRun& run : Texts(app)) all += run.text + "/";
   return all;
 }
-inline std::string NoSpaces(std::string s) {
-  s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
-  return s;
-}
+inline std::string NoSpaces(std::string s) { return s.erase(std::remove(s.begin(), s.end(), ' '), s.end()), s; }
 inline bool Shows(c_MyApp* app, const std::string& line) {
   return AllText(app).find("/" + NoSpaces(line) + "/") != std::string::npos;
 }
@@ -71,10 +69,8 @@ struct Record {
     out << int32_t(c1) << '|';
     for (int w = 0; w < 8; ++w) out << words[w] << '|', c2 += uint32_t(words[w]);
     out << int32_t(c2) << '|';
-    for (int i = 0; i < 10; ++i) {
-      out << top[i] << '|' << last[i] << '|';
-      c3 += uint32_t(i + 4) * uint32_t(top[i]) + uint32_t(i + 3) * uint32_t(last[i]);
-    }
+    for (int i = 0; i < 10; ++i)
+      out << top[i] << '|' << last[i] << '|', c3 += uint32_t(i + 4) * uint32_t(top[i]) + uint32_t(i + 3) * uint32_t(last[i]);
     out << int32_t(c3) << '|';
     return out.str();
   }
@@ -82,9 +78,8 @@ struct Record {
 
 inline std::vector<std::string> Fields(const std::string& record) {
   std::vector<std::string> out;
-  std::string field;
   std::istringstream in(record);
-  while (std::getline(in, field, '|')) out.push_back(field);
+  for (std::string field; std::getline(in, field, '|');) out.push_back(field);
   return out;
 }
 
@@ -102,30 +97,18 @@ inline bool IsValidRecord(const std::string& text) {
 }
 
 inline std::string ReadFile(const std::string& path) {
-  std::stringstream s;
-  s << std::ifstream(path, std::ios::binary).rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
 }
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+inline void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 inline std::string Saved(const Harness& h) { return ReadFile(h.workDir() + "/.tarvikstate"); }
 
 // Taps a key and lets the latches see it released.
-inline void TapAndSettle(Harness& h, int key) {
-  h.Press(key);
-  h.Frame();
-  h.Release(key);
-  h.Frame();
-}
+inline void TapAndSettle(Harness& h, int key) { h.Press(key), h.Frame(), h.Release(key), h.Frame(); }
 
 // The title menu fully slid in.
 inline void ToMenu(Harness& h) {
-  h.Start();
-  h.FinishLoading();
-  h.Frame(40);
-  ASSERT_EQ(h.app()->m_Screen, 1);
-  ASSERT_EQ(h.app()->m_MenuSlide, 0);
+  h.Start(), h.FinishLoading(), h.Frame(40);
+  ASSERT_TRUE(h.app()->m_Screen == 1 && h.app()->m_MenuSlide == 0);
 }
 
 // A game running with the pause panel fully down.
@@ -133,10 +116,9 @@ inline void ToPause(Harness& h) {
   ToMenu(h);
   TapAndSettle(h, vgtest::kKeyEnter);
   h.Frame(5);
-  ASSERT_EQ(h.app()->m_Screen, 10);
   TapAndSettle(h, vgtest::kKeyEscape);
   h.Frame(20);
-  ASSERT_EQ(h.app()->m_Paused, 1);
+  ASSERT_TRUE(h.app()->m_Screen == 10 && h.app()->m_Paused == 1);
 }
 
 inline void SetTop(c_MyApp* app, int first, int step) {
