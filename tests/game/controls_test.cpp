@@ -8,17 +8,9 @@
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
+using vgtest::OnLoadedGame;
 
 namespace {
-
-void OnLoadedGame(void (*body)(Harness&, c_MyApp*)) {
-  VG_IN_CHILD([&] {
-    Harness h;
-    h.Start();
-    h.FinishLoading();
-    body(h, h.app());
-  });
-}
 
 // Pointer state as the update leaves it, set directly for exact edge positions; finger -1
 // lifts them all.

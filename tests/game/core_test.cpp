@@ -8,20 +8,7 @@
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
-
-namespace {
-
-// Runs body on a game past its loader, in a child process of its own.
-void OnLoadedGame(void (*body)(Harness&, c_MyApp*), Harness::Options options = {}) {
-  VG_IN_CHILD([&] {
-    Harness h(options);
-    h.Start();
-    h.FinishLoading();
-    body(h, h.app());
-  });
-}
-
-}  // namespace
+using vgtest::OnLoadedGame;
 
 TEST(GameCore, StartsOnTheLoaderAndEntersTheMenuInOneUpdateWithOneSound) {
   VG_IN_CHILD([] {

@@ -11,24 +11,13 @@
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
+using vgtest::OnLoadedGame;
 
 namespace {
 
-// Fields of record i (all 15 when n is 15).
+// n fields of record i from field from.
 std::vector<float> Rec(c_MyApp* app, int i, int from = 0, int n = 8) {
   return std::vector<float>(app->m_DrawList.Data() + 15 * i + from, app->m_DrawList.Data() + 15 * i + from + n);
-}
-
-void OnLoadedGame(void (*body)(Harness&, c_MyApp*), int width = 640, int height = 480) {
-  VG_IN_CHILD([&] {
-    Harness::Options options;
-    options.width = width;
-    options.height = height;
-    Harness h(options);
-    h.Start();
-    h.FinishLoading();
-    body(h, h.app());
-  });
 }
 
 }  // namespace
@@ -130,6 +119,9 @@ TEST(DrawList, ScreenFitKeepsTheDesignScreenWhole) {
 }
 
 TEST(DrawList, ReplayDrawsEachRecordKindFittedToTheWindow) {
+  Harness::Options window;
+  window.width = 1280;
+  window.height = 960;
   OnLoadedGame([](Harness& h, c_MyApp* app) {
     ASSERT_NE(nullptr, app->m_Images[97]);
     // The device's first vertices after each render: what the last batch drew.
@@ -167,5 +159,5 @@ TEST(DrawList, ReplayDrawsEachRecordKindFittedToTheWindow) {
       std::vector<float> b = box(c.vertices ? c.vertices : vg_graphics_device->OvalSegments(40, 80));
       for (int i = 0; i < 4; ++i) EXPECT_NEAR(c.box[i], b[i], 0.5) << c.what << " " << i;
     }
-  }, 1280, 960);
+  }, window);
 }

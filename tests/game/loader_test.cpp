@@ -13,20 +13,12 @@
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
+using vgtest::OnLoadedGame;
 
 namespace {
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-void OnLoadedGame(void (*body)(Harness&, c_MyApp*)) {
-  VG_IN_CHILD([&] {
-    Harness h;
-    h.Start();
-    h.FinishLoading();
-    body(h, h.app());
-  });
 }
 
 // Checks the files each stage asks for, one update at a time, with the image suffix given.

@@ -137,4 +137,13 @@ int RunInChild(const std::function<void()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void OnLoadedGame(void (*body)(Harness&, c_MyApp*), Harness::Options options) {
+  VG_IN_CHILD([&] {
+    Harness h(options);
+    h.Start();
+    h.FinishLoading();
+    body(h, h.app());
+  });
+}
+
 }  // namespace vgtest

@@ -101,6 +101,9 @@ class Harness {
 // unless the body ends the process itself), or -1 when it died from a signal.
 int RunInChild(const std::function<void()>& body);
 
+// Runs body in a child process on a game started and past its loader.
+void OnLoadedGame(void (*body)(Harness&, c_MyApp*), Harness::Options options = {});
+
 }  // namespace vgtest
 
 // Runs a scenario (a lambda) in a child process and expects it to pass there.
