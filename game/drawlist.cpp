@@ -224,18 +224,19 @@ void c_MyApp::p_FitScreen(int devW, int devH) {
   float dw = static_cast<float>(devW), dh = static_cast<float>(devH);
   m_ScaleX = (dw - 2 * o) / vg_Vantorell_rawscrw;
   m_ScaleY = (dh - 2 * o) / vg_Vantorell_rawscrh;
-  float f;
+  // The fitted side keeps the design size exactly: dividing by the rounded scale factor
+  // would make 1024 / (1024 / 480) come out a hair under 480 and cost the menus a line.
   if (m_ScaleY > m_ScaleX) {
     m_ScaleMode = 2;
     m_ScaleX = m_ScaleY;
-    f = dh / vg_Vantorell_rawscrh;
+    vg_Vantorell_jscrh = vg_Vantorell_rawscrh;
+    vg_Vantorell_jscrw = dw * vg_Vantorell_rawscrh / dh;
   } else {
     m_ScaleMode = 1;
     m_ScaleY = m_ScaleX;
-    f = dw / vg_Vantorell_rawscrw;
+    vg_Vantorell_jscrw = vg_Vantorell_rawscrw;
+    vg_Vantorell_jscrh = dh * vg_Vantorell_rawscrw / dw;
   }
-  vg_Vantorell_jscrw = dw / f;
-  vg_Vantorell_jscrh = dh / f;
   m_Landscape = vg_Vantorell_jscrh <= vg_Vantorell_jscrw ? 1 : 0;
 }
 
