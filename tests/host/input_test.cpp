@@ -1,15 +1,18 @@
-// Keyboard, character and mouse input as a player produces it: GLFW 3 events fed through the
-// facade's callbacks, translated to 2.7 key numbers and then to runtime key codes by the
-// host, arriving at the delegate. Also the close request and replacing the window.
+// Input as a player produces it: GLFW 3 key, character and mouse events fed through the
+// facade's callbacks and translated by the host for the delegate; the close request and
+// replacing the window; and joysticks polled from fake devices behind the facade.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "host/glfw2.h"
 #include "host/glfw2_testing.h"
 #include "host/glfw_game.h"
+#include "runtime/array.h"
 #include "tests/host/recording_delegate.h"
 
 namespace {
@@ -44,21 +47,15 @@ class HostInput : public ::testing::Test {
 
 TEST_F(HostInput, KeysGiveTheirRuntimeCodesAndOnlyEditingKeysTypeCharacters) {
   const std::pair<int, Events> taps[] = {
-      {'A', {{1, 65}, {2, 65}}},       {' ', {{1, 32}, {2, 32}}},
+      {'A', {{1, 65}, {2, 65}}}, {'\'', {{1, 222}, {2, 222}}}, {kF1_3 + 11, {{1, 123}, {2, 123}}},
       {kLeft3, {{1, 37}, {3, 0x10025}, {2, 37}}}, {kDelete3, {{1, 46}, {3, 127}, {2, 46}}},
-      {kEnter3, {{1, 13}, {3, 13}, {2, 13}}},     {kInsert3, {{1, 45}, {3, 0x1002d}, {2, 45}}},
-      {256, {{1, 27}, {3, 27}, {2, 27}}},         {259, {{1, 8}, {3, 8}, {2, 8}}},  // Esc, Bksp
-      {'\'', {{1, 222}, {2, 222}}},    {'`', {{1, 192}, {2, 192}}},  // US punctuation
-      {kF1_3 + 11, {{1, 123}, {2, 123}}}, {340, {{1, 16}, {2, 16}}},  // F12, left shift
-      {345, {{1, 17}, {2, 17}}},       {320 + 9, {{1, 105}, {2, 105}}},  // right ctrl, keypad 9
-      {332, {{1, 106}, {2, 106}}},     {330, {{1, 110}, {2, 110}}},  // keypad * and .
-      // No runtime code, so nothing at all: Alt, F13, keypad enter, Caps Lock, World 1, junk.
-      {342, {}}, {346, {}}, {302, {}}, {335, {}}, {280, {}}, {161, {}}, {-1, {}}, {400, {}},
+      {kEnter3, {{1, 13}, {3, 13}, {2, 13}}}, {kInsert3, {{1, 45}, {3, 0x1002d}, {2, 45}}},
+      {340, {{1, 16}, {2, 16}}}, {345, {{1, 17}, {2, 17}}},  // left shift, right control
+      {329, {{1, 105}, {2, 105}}}, {332, {{1, 106}, {2, 106}}},  // keypad 9 and *
+      // No runtime code, so nothing at all: Alt, F13, keypad enter, Caps Lock, junk.
+      {342, {}}, {346, {}}, {302, {}}, {335, {}}, {280, {}}, {-1, {}}, {400, {}},
   };
   for (const auto& [key3, events] : taps) EXPECT_EQ(Tap(key3), events) << key3;
-  for (int f = 0; f < 12; ++f) EXPECT_EQ(Tap(kF1_3 + f).front().second, 112 + f);
-  EXPECT_EQ(VgGlfwGame::TransKey(317), 0);
-  EXPECT_EQ(VgGlfwGame::TransKey(100000), 0);
 }
 
 TEST_F(HostInput, HeldKeysRepeatDownsAndCharactersWithoutUpsUnlessRepeatIsOff) {
@@ -77,16 +74,14 @@ TEST_F(HostInput, HeldKeysRepeatDownsAndCharactersWithoutUpsUnlessRepeatIsOff) {
 
 TEST_F(HostInput, MouseButtonsCarryTheCursorPositionAndAFourthButtonIsIgnored) {
   glfw2_testing::FeedCursorPos(100.75, 50.25);
-  for (auto [button, action] : {std::pair{0, kPress3}, {3, kPress3}, {3, kRelease3}, {2, kPress3}, {0, kRelease3}})
-    glfw2_testing::FeedMouseButton(button, action, 0);
-  const int expected[4][2] = {{6, -1}, {4, 0}, {4, 2}, {5, 0}};  // a move, then the buttons
-  ASSERT_EQ(app->calls.size(), 4u);
-  for (int i = 0; i < 4; ++i) {
-    const HostCall& c = app->calls[i];
-    EXPECT_EQ(c.op, "mouse");
-    EXPECT_EQ(std::make_pair(c.event, c.data), std::make_pair(expected[i][0], expected[i][1]));
-    EXPECT_EQ(std::make_pair(c.x, c.y), std::make_pair(100.0f, 50.0f));
-  }
+  for (int button : {0, 3, 2}) glfw2_testing::FeedMouseButton(button, kPress3, 0);
+  glfw2_testing::FeedMouseButton(3, kRelease3, 0);
+  glfw2_testing::FeedMouseButton(0, kRelease3, 0);
+  using Mouse = std::tuple<std::string, int, int, float, float>;
+  std::vector<Mouse> seen;
+  for (const HostCall& c : app->calls) seen.emplace_back(c.op, c.event, c.data, c.x, c.y);
+  EXPECT_EQ(seen, (std::vector<Mouse>{{"mouse", 6, -1, 100, 50}, {"mouse", 4, 0, 100, 50},
+                                      {"mouse", 4, 2, 100, 50}, {"mouse", 5, 0, 100, 50}}));
 }
 
 TEST_F(HostInput, ReplacingTheWindowReleasesHeldKeysFirstAndCountsTheNewContext) {
@@ -103,26 +98,100 @@ TEST_F(HostInput, ReplacingTheWindowReleasesHeldKeysFirstAndCountsTheNewContext)
   EXPECT_EQ(Tap(kUp3), (Events{{1, 38}, {3, 0x10026}, {2, 38}})) << "callbacks installed";
 }
 
-TEST_F(HostInput, CloseRequestBecomesTheCloseKeyAndTheWindowStays) {
+TEST_F(HostInput, CloseRequestBecomesTheCloseKeyAndOnlyAWindowWithoutTheHostCloses) {
   EXPECT_FALSE(glfw2_testing::FeedCloseRequest());
   glfw2::glfwPollEvents();
   EXPECT_EQ(glfw2::glfwGetWindowParam(glfw2::GLFW_OPENED), 1);
   EXPECT_EQ(app->Keys(), (Events{{1, 432}, {2, 432}}));
-}
-
-TEST(HostFacade, AWindowWithoutACloseCallbackClosesAndModesCopyTheBitCountsByName) {
-  glfw2_testing::Reset();
+  glfw2_testing::Reset();  // a bare facade window, with no close callback
   glfw2_testing::SetHeadless(true);
   ASSERT_TRUE(glfw2::glfwInit());
   ASSERT_TRUE(glfw2::glfwOpenWindow(320, 200, 8, 8, 8, 0, 0, 0, glfw2::GLFW_WINDOW));
   EXPECT_TRUE(glfw2_testing::FeedCloseRequest());
   glfw2::glfwPollEvents();
   EXPECT_EQ(glfw2::glfwGetWindowParam(glfw2::GLFW_OPENED), 0);
-  VgGlfwVideoMode* desk = VgGlfwGame::GetGlfwDesktopMode();
-  EXPECT_EQ(std::make_pair(desk->Width, desk->Height), std::make_pair(1280, 720));
-  Array<VgGlfwVideoMode*> modes = VgGlfwGame::GetGlfwVideoModes();
+  Array<VgGlfwVideoMode*> modes = VgGlfwGame::GetGlfwVideoModes();  // bit counts by name
   ASSERT_EQ(modes.Length(), 2);
   EXPECT_EQ(modes[0]->RedBits * 100 + modes[0]->GreenBits * 10 + modes[0]->BlueBits, 565);
-  glfw2_testing::Reset();
+}
+using Sticks = std::vector<float>;  // x0 x1 y0 y1 z0 z1
+
+class HostJoystick : public ::testing::Test {
+ protected:
+  void SetUp() override { glfw2_testing::Reset(), glfw2_testing::UseFakeJoysticks(true); }
+  void TearDown() override { glfw2_testing::Reset(); }
+  // Polls with every element preset to 7 or true, so the untouched ones show.
+  bool Poll(int port) {
+    for (Array<float> a : {x, y, z}) a[0] = a[1] = 7;
+    for (int i = 0; i < 32; ++i) buttons[i] = true;
+    return host.PollJoystick(port, x, y, z, buttons);
+  }
+  Sticks Read() const { return {x[0], x[1], y[0], y[1], z[0], z[1]}; }
+  static void Plug(int port, std::vector<float> axes, int count, std::vector<int> down = {}) {
+    glfw2_testing::FakeJoystick j;
+    j.axes = std::move(axes);
+    j.buttons.assign(count, 0);
+    for (int b : down) j.buttons[b] = 1;
+    glfw2_testing::PlugFakeJoystick(port, j);
+  }
+  VgGlfwGame host;
+  Array<float> x{2}, y{2}, z{2};
+  Array<bool> buttons{32};
+};
+
+TEST_F(HostJoystick, UnmappedDevicesAssignAxesByTheirCountAndNeverOverrunTheArrays) {
+  const std::pair<std::vector<float>, Sticks> cases[] = {
+      {{0.9f, -1.0f}, {0.9f, 0, 1.0f, 0, 0, 0}},  // odd axes turned, so that up is positive
+      {{0.1f, 0.2f, 0.3f, 0.4f}, {0.1f, -0.4f, -0.2f, 0.3f, 0, 0}},  // no left trigger
+      {{0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, {0.1f, 0.5f, -0.2f, -0.4f, 0.3f, 0}},
+      {{0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f}, {0.1f, -0.4f, -0.2f, 0.5f, 0.3f, -0.6f}},
+  };
+  for (const auto& [axes, sticks] : cases) {
+    Plug(1, axes, 4);
+    ASSERT_TRUE(Poll(1));
+    EXPECT_EQ(Read(), sticks) << axes.size() << " axes";
+  }
+  Plug(0, {0, 0}, 40, {1, 35});  // more buttons than the array holds
+  ASSERT_TRUE(Poll(0));
+  for (int i = 0; i < 32; ++i) EXPECT_EQ(buttons[i], i == 1) << i;
+  Plug(0, {0, 0}, 3);  // fewer: the rest are left alone
+  ASSERT_TRUE(Poll(0));
+  for (int i = 0; i < 32; ++i) EXPECT_EQ(buttons[i], i >= 3) << i;
+  Array<float> one(1);  // short arrays are filled as far as they go
+  Array<bool> few(4);
+  Plug(0, {0, 0}, 40, {1, 3});
+  EXPECT_TRUE(host.PollJoystick(0, one, one, one, few));
+  EXPECT_TRUE(few[1] && few[3] && !few[2]);
+}
+
+TEST_F(HostJoystick, MappedPadsUseTheGameLayoutWithSticksUpAndTriggersInZ) {
+  glfw2_testing::FakeJoystick pad;
+  pad.gamepad = true;
+  const float axes[6] = {0.5f, -0.25f, 0.1f, 0.2f, 1.0f, -1.0f};  // LX LY RX RY LT RT (at rest)
+  std::copy(axes, axes + 6, pad.gamepadAxes);
+  glfw2_testing::PlugFakeJoystick(2, pad);
+  ASSERT_TRUE(Poll(2));
+  EXPECT_EQ(Read(), (Sticks{0.5f, 0.1f, 0.25f, -0.2f, 1.0f, 0}));
+  // GLFW 3's A B X Y LB RB back start guide, thumbs, d-pad up right down left, one by one.
+  const int layout[15] = {0, 1, 2, 3, 4, 5, 6, 7, 14, 12, 13, 9, 10, 11, 8};
+  for (int from = 0; from < 15; ++from) {
+    glfw2_testing::FakeJoystick p;
+    p.gamepad = true, p.gamepadButtons[from] = 1;
+    glfw2_testing::PlugFakeJoystick(2, p);
+    ASSERT_TRUE(Poll(2));
+    for (int i = 0; i < 32; ++i) EXPECT_EQ(buttons[i], i == layout[from] || i >= 15) << from << i;
+  }
+}
+
+TEST_F(HostJoystick, AbsentOrPulledPadsReadAsAbsentAndLeaveTheArraysAlone) {
+  for (int port : {0, -1, 16}) EXPECT_FALSE(Poll(port)) << port;
+  EXPECT_EQ(Read(), Sticks(6, 7));
+  EXPECT_TRUE(buttons[0] && buttons[31]);
+  Plug(3, {-1, 0}, 4);  // plugged in after start: found by the next poll
+  ASSERT_TRUE(Poll(3));
+  EXPECT_EQ(x[0], -1);
+  glfw2_testing::UnplugFakeJoystick(3);
+  EXPECT_FALSE(Poll(3));
+  EXPECT_EQ(x[0], 7);
 }
 }  // namespace

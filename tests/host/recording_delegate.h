@@ -11,9 +11,9 @@
 
 struct HostCall {
   std::string op;  // "start", "suspend", "resume", "update", "render", "key", "mouse", ...
-  int event = 0, data = 0;
-  float x = 0, y = 0;
-  double time = 0;
+  int event, data;
+  float x, y;
+  double time;
 };
 
 class RecordingDelegate : public VgGameDelegate {
@@ -21,15 +21,15 @@ class RecordingDelegate : public VgGameDelegate {
   std::vector<HostCall> calls;
   std::function<void()> onStart, onUpdate, onRender;
 
-  void StartGame() override { Log("start", onStart); }
+  void StartGame() override { Log("start"), Do(onStart); }
   void SuspendGame() override { Log("suspend"); }
   void ResumeGame() override { Log("resume"); }
-  void UpdateGame() override { Log("update", onUpdate); }
-  void RenderGame() override { Log("render", onRender); }
-  void KeyEvent(int event, int data) override { Log("key", nullptr, event, data); }
-  void MouseEvent(int e, int d, float x, float y) override { Log("mouse", nullptr, e, d, x, y); }
-  void TouchEvent(int e, int d, float x, float y) override { Log("touch", nullptr, e, d, x, y); }
-  void MotionEvent(int e, int d, float x, float y, float) override { Log("motion", nullptr, e, d, x, y); }
+  void UpdateGame() override { Log("update"), Do(onUpdate); }
+  void RenderGame() override { Log("render"), Do(onRender); }
+  void KeyEvent(int event, int data) override { Log("key", event, data); }
+  void MouseEvent(int e, int d, float x, float y) override { Log("mouse", e, d, x, y); }
+  void TouchEvent(int e, int d, float x, float y) override { Log("touch", e, d, x, y); }
+  void MotionEvent(int e, int d, float x, float y, float) override { Log("motion", e, d, x, y); }
   void DiscardGraphics() override { Log("discard"); }
 
   int Count(const std::string& op) const {
@@ -45,19 +45,19 @@ class RecordingDelegate : public VgGameDelegate {
   }
   // One letter per update (u), render (r), suspend (s) and resume (R), in order.
   std::string Trace() const {
+    const char* ops[] = {"update", "render", "suspend", "resume"};
     std::string s;
-    for (const HostCall& c : calls) {
-      const char* ops[] = {"update", "render", "suspend", "resume"};
+    for (const HostCall& c : calls)
       for (int i = 0; i < 4; ++i)
         if (c.op == ops[i]) s += "ursR"[i];
-    }
     return s;
   }
 
  private:
-  void Log(const char* op, const std::function<void()>& act = nullptr, int event = 0,
-           int data = 0, float x = 0, float y = 0) {
+  void Log(const char* op, int event = 0, int data = 0, float x = 0, float y = 0) {
     calls.push_back(HostCall{op, event, data, x, y, glfw2::glfwGetTime()});
+  }
+  static void Do(const std::function<void()>& act) {
     if (act) act();
   }
 };
