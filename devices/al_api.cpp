@@ -5,6 +5,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <cstdlib>
 #include <type_traits>
 
 static_assert(std::is_same_v<ALenum, int> && std::is_same_v<ALint, int> &&
@@ -14,15 +15,45 @@ static_assert(std::is_same_v<ALenum, int> && std::is_same_v<ALint, int> &&
 
 namespace {
 
-void* OpenDevice(const char* name) { return alcOpenDevice(name); }
-bool CloseDevice(void* device) { return alcCloseDevice(static_cast<ALCdevice*>(device)) != 0; }
+// The program ends through exit() from wherever it stands, so the library's own device and
+// context are closed at exit; otherwise OpenAL reports every run as ending with a device
+// left open. Only what these adapters opened is closed, whatever table is bound by then.
+ALCdevice* openDevice = nullptr;
+ALCcontext* openContext = nullptr;
+
+void CloseAtExit() {
+  if (openContext) {
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(openContext);
+  }
+  if (openDevice) alcCloseDevice(openDevice);
+  openContext = nullptr;
+  openDevice = nullptr;
+}
+
+void* OpenDevice(const char* name) {
+  static bool registered = std::atexit(CloseAtExit) == 0;
+  (void)registered;
+  ALCdevice* device = alcOpenDevice(name);
+  if (device) openDevice = device;
+  return device;
+}
+bool CloseDevice(void* device) {
+  if (device == openDevice) openDevice = nullptr;
+  return alcCloseDevice(static_cast<ALCdevice*>(device)) != 0;
+}
 void* CreateContext(void* device, const int* attributes) {
-  return alcCreateContext(static_cast<ALCdevice*>(device), attributes);
+  ALCcontext* context = alcCreateContext(static_cast<ALCdevice*>(device), attributes);
+  if (context) openContext = context;
+  return context;
 }
 bool MakeContextCurrent(void* context) {
   return alcMakeContextCurrent(static_cast<ALCcontext*>(context)) != 0;
 }
-void DestroyContext(void* context) { alcDestroyContext(static_cast<ALCcontext*>(context)); }
+void DestroyContext(void* context) {
+  if (context == openContext) openContext = nullptr;
+  alcDestroyContext(static_cast<ALCcontext*>(context));
+}
 
 // constexpr so the table is filled at compile time, before any constructor could play.
 constexpr VgAlApi SystemAl() {

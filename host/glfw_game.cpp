@@ -61,8 +61,9 @@ void VgGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
   } else {
     opened = glfwOpenWindow(width, height, red, green, blue, alpha, depth, stencil, GLFW_WINDOW);
     glfwSetWindowPos((desktop.Width - width) / 2, (desktop.Height - height) / 2);
-    glfwSetWindowTitle("Vantorell");
   }
+  // Full screen too: task switchers and window lists name the game either way.
+  glfwSetWindowTitle("Vantorell");
   ++glfwGraphicsSeq;
   // Without a window the loop would end at once and the program would exit as if closed
   // normally; say why and fail instead.
