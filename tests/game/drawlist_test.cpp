@@ -105,6 +105,7 @@ TEST(DrawList, ScreenFitKeepsTheDesignScreenWhole) {
     const struct { int w, h; float overscan, scale, jw, jh; int mode, landscape; } cases[] = {
         {640, 480, 0, 1, 640, 480, 1, 1}, {1280, 720, 0, 2, 640, 360, 1, 1},
         {640, 960, 0, 2, 320, 480, 2, 0}, {1280, 720, 64, 1.8f, 640, 360, 1, 1},
+        {1280, 1024, 0, 1024.0f / 480, 600, 480, 2, 1},  // exactly 480 high, not a hair under
         {800, 800, 0, 1.6666666f, 480, 480, 2, 1},
         {0, 0, 0, 1.6666666f, 480, 480, 2, 1}};  // no area (minimised): the last fit stays
     for (const auto& c : cases) {
