@@ -1,6 +1,6 @@
 // The host's main loop and entry points, driven through the real Run() on a headless window
 // with a manual clock: update batching, dropped backlogs, suspend and resume, the guards of
-// the entry points, the collector step after each of them and the uncaught-exception exit.
+// the entry points and the uncaught-exception exit.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -9,7 +9,6 @@
 #include "host/glfw2.h"
 #include "host/glfw2_testing.h"
 #include "host/glfw_game.h"
-#include "runtime/array.h"
 #include "tests/host/child_process.h"
 #include "tests/host/recording_delegate.h"
 
@@ -55,13 +54,11 @@ class MainLoop : public ::testing::Test {
 
 TEST_F(MainLoop, FastRenderingGivesOneUpdatePerPeriodAndSleepsBetween) {
   RunUntil([&] { return clock.now >= 2.0; });
-  ASSERT_EQ(app->calls.front().op, "start");
   EXPECT_TRUE(std::regex_match(app->Trace(), std::regex("r(ur)+")));
   std::vector<double> t = UpdateTimes();
   ASSERT_NEAR(t.size(), 120u, 1);
   for (size_t i = 1; i < t.size(); ++i) EXPECT_NEAR(t[i] - t[i - 1], kPeriod, 1e-9) << i;
-  EXPECT_GE(clock.sleeps, 119) << "it sleeps until the next update instead of spinning";
-  EXPECT_LE(clock.sleeps, 242);
+  EXPECT_NEAR(clock.sleeps, 120, 2) << "it sleeps until the next update instead of spinning";
 }
 
 TEST_F(MainLoop, SlowRenderingRunsUpToFourUpdatesPerRenderThenDropsTheBacklog) {
@@ -111,8 +108,8 @@ TEST_F(MainLoop, GoingAwaySuspendsOnceAndComingBackRunsTheNextUpdateAtOnce) {
     clock.waitStep = 0.25;
     double back = 0;
     RunUntil([&] {
-      if (clock.now >= 1.0 && !back) glfw2_testing::SetHeadlessWindowState(false, iconify), back = -1;
-      if (clock.now >= 3.0 && back < 0) glfw2_testing::SetHeadlessWindowState(true, false), back = clock.now;
+      if (clock.now >= 1.0 && !back) back = -1, glfw2_testing::SetHeadlessWindowState(false, iconify);
+      if (clock.now >= 3.0 && back < 0) back = clock.now, glfw2_testing::SetHeadlessWindowState(true, false);
       return clock.now >= 4.0;
     });
     std::string trace = app->Trace();
@@ -141,34 +138,6 @@ TEST_F(MainLoop, EntryPointsBeforeStartDoNothingAndGuardsHoldAfterwards) {
   EXPECT_EQ(app->Trace(), "srRu");
   for (const char* op : {"start", "key", "mouse", "touch", "motion", "discard"})
     EXPECT_EQ(app->Count(op), 1) << op;
-  VgGlfwGame lone;  // without a delegate every entry point is harmless
-  lone.StartGame(), lone.UpdateGame(), lone.KeyEvent(1, 65);
-}
-
-int g_childGone = 0, g_garbageGone = 0;
-struct Tracked : Object {
-  bool child;
-  explicit Tracked(bool c) : child(c) {}
-  ~Tracked() override { ++(child ? g_childGone : g_garbageGone); }
-};
-struct ParentDelegate : RecordingDelegate {
-  Tracked* child = nullptr;
-  void mark() override { gc_mark_q(child); }
-};
-
-TEST(HostCollector, StepAfterEachEntryKeepsTheDelegateAndWhatItHoldsAlive) {
-  VgGlfwGame host;
-  ParentDelegate* app = new ParentDelegate;
-  gc_assign(app->child, new Tracked(true));
-  host.SetDelegate(app);
-  // Over 8 MiB of garbage per update: each step after one sweeps, and only the host's step
-  // keeps the delegate, which is no root.
-  app->onUpdate = [] { new Tracked(false), Array<int>(3 << 20); };
-  host.StartGame();
-  for (int i = 0; i < 6; ++i) host.UpdateGame();
-  EXPECT_EQ(g_childGone, 0);
-  EXPECT_EQ(app->Count("update"), 6);
-  EXPECT_GE(g_garbageGone, 3) << "garbage is still destroyed by later allocations";
 }
 
 TEST(HostExceptions, AnUncaughtExceptionPrintsTheLineAndExitsWith255) {

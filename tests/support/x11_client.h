@@ -7,8 +7,7 @@
 
 namespace vgtest {
 
-// The X id of a mapped window whose title is exactly title, waiting up to timeout seconds;
-// 0 when there is none.
+// The X id of a mapped window titled exactly title, waiting up to timeout seconds; or 0.
 unsigned long FindWindowByTitle(const std::string& title, double timeout = 5);
 
 struct WindowGeometry {
@@ -17,15 +16,12 @@ struct WindowGeometry {
   bool viewable = false;
 };
 bool GetWindowGeometry(unsigned long window, WindowGeometry* out);
-// The root window's size (the screen the server was started with).
-bool GetScreenSize(int* width, int* height);
+bool GetScreenSize(int* width, int* height);  // the root window's size
 
 // Sends WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager's close box does.
 bool SendDeleteWindow(unsigned long window);
-// Gives the window the keyboard focus and raises it.
-bool FocusWindow(unsigned long window);
-// The root window, e.g. to move the focus away from every application window.
-unsigned long RootWindowId();
+bool FocusWindow(unsigned long window);  // gives it the keyboard focus and raises it
+unsigned long RootWindowId();  // e.g. to move the focus away from every application window
 
 // xdotool without a window target, so the keys go to the focused window through XTEST:
 // for example XdotoolKey("key", "Left") or XdotoolKey("keydown", "a").

@@ -17,12 +17,10 @@ class XvfbServer {
   XvfbServer& operator=(const XvfbServer&) = delete;
   ~XvfbServer() { Stop(); }
 
-  // Starts the server with one screen of the given size, sets DISPLAY and
-  // LIBGL_ALWAYS_SOFTWARE=1 for this process, and returns once a client can connect.
-  // False (with the reason in error()) when the server cannot be started.
+  // Starts one screen of the given size, sets DISPLAY and LIBGL_ALWAYS_SOFTWARE=1 for this
+  // process and returns once a client can connect; false, with error(), when it cannot.
   bool Start(int width = 1280, int height = 1024, int depth = 24);
-  // Stops the server and restores DISPLAY as it was. Safe to call twice.
-  void Stop();
+  void Stop();  // stops the server and restores DISPLAY; safe to call twice
 
   bool running() const { return pid_ > 0; }
   const std::string& display() const { return display_; }
@@ -30,14 +28,12 @@ class XvfbServer {
 
  private:
   pid_t pid_ = -1;
-  std::string display_;
-  std::string error_;
+  std::string display_, error_, oldDisplay_;
   bool hadDisplay_ = false;
-  std::string oldDisplay_;
 };
 
-// A fixture whose test suite shares one server, started before the first test of the suite
-// and stopped after the last. Tests fail (rather than skip) when Xvfb cannot start.
+// A fixture whose test suite shares one server, started before its first test and stopped
+// after its last. Tests fail (rather than skip) when Xvfb cannot start.
 class XvfbTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
