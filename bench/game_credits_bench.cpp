@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "game/myapp.h"
+#include "bench/timing.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -109,17 +110,8 @@ Scene& TheScene() {
   return s;
 }
 
-double ThreadCpuMicros() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-double Percentile(std::vector<double> v, double q) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[std::min(v.size() - 1, static_cast<size_t>(q * (v.size() - 1) + 0.5))];
-}
+using vgbench::Percentile;
+using vgbench::ThreadCpuMicros;
 
 // One whole update (input bookkeeping, p_OnUpdate with p_Game and p_InGame) of the full scene.
 void BM_CreditsUpdate(benchmark::State& state) {

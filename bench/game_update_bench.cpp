@@ -17,6 +17,7 @@
 #include "framework/app.h"
 #include "framework/input.h"
 #include "game/myapp.h"
+#include "bench/timing.h"
 #include "runtime/gc.h"
 #include "tests/support/harness.h"
 
@@ -68,17 +69,8 @@ vgtest::Harness& Game() {
   return *harness;
 }
 
-double ThreadCpuMicros() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-double Percentile(std::vector<double> v, double q) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[std::min(v.size() - 1, static_cast<size_t>(q * (v.size() - 1) + 0.5))];
-}
+using vgbench::Percentile;
+using vgbench::ThreadCpuMicros;
 
 // One update as the delegate runs it, with only p_OnUpdate timed and counted; the collector
 // step the host runs afterwards is outside both.
