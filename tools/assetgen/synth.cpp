@@ -18,10 +18,10 @@ float osc_saw(float p, float dt) {
   float q = wrap(p);
   return 2.0f * q - 1.0f - blep(q, std::fabs(dt));
 }
-// The difference of two saws a duty apart is a pulse: -1 for the first `duty` of the cycle.
-float osc_square(float p, float dt, float duty) {
-  return osc_saw(p, dt) - osc_saw(p - duty, dt) + 1.0f - 2.0f * duty;
-}
+// The difference of two saws a duty apart is a pulse, low for the first `duty` of the cycle.
+// It is left centred on zero (levels 2 duty - 2 and 2 duty) rather than shifted to +-1: a
+// narrow pulse at +-1 carries an offset of 1 - 2 duty, which every envelope turns into a thump.
+float osc_square(float p, float dt, float duty) { return osc_saw(p, dt) - osc_saw(p - duty, dt); }
 float osc_tri(float p) {
   float q = wrap(p + 0.25f);
   return q < 0.5f ? 4.0f * q - 1.0f : 3.0f - 4.0f * q;
@@ -56,12 +56,28 @@ float peak_of(const Wave& w) {
 }
 
 void finish(Wave& w, float peak, int in, int out) {
+  size_t n = w.size();
+  if (n == 0) return;
+  // Centre first, so the fades close on the true zero line; then take out what the fades
+  // left off centre, shaped like the fades themselves so the ends stay exactly silent.
+  double sum = 0;
+  for (float v : w) sum += v;
+  for (float& v : w) v -= static_cast<float>(sum / static_cast<double>(n));
+  std::vector<float> shape(n, 1.0f);
+  for (size_t i = 0; i < static_cast<size_t>(in) && i < n; ++i) shape[i] = static_cast<float>(i) / static_cast<float>(in);
+  for (size_t i = 0; i < static_cast<size_t>(out) && i < n; ++i)
+    shape[n - 1 - i] = std::min(shape[n - 1 - i], static_cast<float>(i) / static_cast<float>(out));
+  double rest = 0, area = 0;
+  for (size_t i = 0; i < n; ++i) {
+    w[i] *= shape[i];
+    rest += w[i];
+    area += shape[i];
+  }
+  if (area > 0)
+    for (size_t i = 0; i < n; ++i) w[i] -= static_cast<float>(rest / area) * shape[i];
   float p = peak_of(w);
   if (p > 0)
     for (float& v : w) v *= peak / p;
-  int n = static_cast<int>(w.size());
-  for (int i = 0; i < in && i < n; ++i) w[i] *= static_cast<float>(i) / static_cast<float>(in);
-  for (int i = 0; i < out && i < n; ++i) w[n - 1 - i] *= static_cast<float>(i) / static_cast<float>(out);
 }
 
 void mix_into(Wave& dst, const Wave& src, size_t at, float gain) {

@@ -38,8 +38,9 @@ struct Svf {
   float lp(float x, float cut, float q, int rate);
 };
 
-// Sets the peak to `peak` (fraction of full scale), fades the first `in` and last `out`
-// samples so the sound starts and ends on silence.
+// Centres the wave on zero (no offset left, to float precision), fades the first `in` and last
+// `out` samples so it starts and ends on silence, and sets its peak to `peak` (fraction of
+// full scale).
 void finish(Wave& w, float peak, int in, int out);
 float peak_of(const Wave& w);
 
