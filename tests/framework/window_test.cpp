@@ -3,13 +3,10 @@
 // application that draws a turned, scaled, handled image and text in the default font, plays
 // a sound, moves on a key and ends on the close box; the saved frames are checked by pixel.
 #include <stb/stb_image_write.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <csignal>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -101,19 +98,16 @@ int vgMain() { return (new StandinApp)->m_new(), 0; }
 class WindowTest : public vgtest::XvfbTest {};
 
 TEST_F(WindowTest, StandinAppDrawsPlaysMovesAndEndsOnTheCloseBox) {
-  char dir[] = "/tmp/vg-framework-window-XXXXXX";
-  ASSERT_TRUE(mkdtemp(dir) && mkdir((std::string(dir) + "/data").c_str(), 0755) == 0);
+  std::string dir = vgtest::ProgramFolder("framework-window", false);
+  ASSERT_FALSE(dir.empty());
   // 96 font cells of 10 x 10: red padding columns the font flag strips, and a white bar at
   // glyph column code % 8, so each character shows where it landed.
-  WritePng(std::string(dir) + "/data/vunk_font.png", 960, 10, [](int x, int) {
+  WritePng(dir + "/data/vunk_font.png", 960, 10, [](int x, int) {
     return x % 10 == 0 || x % 10 == 9 ? kRed : x % 10 == 1 + (32 + x / 10) % 8 ? kWhite : 0u;
   });
-  WritePng(std::string(dir) + "/data/sprite.png", 20, 10, [](int x, int) { return x < 10 ? kGreen : kBlue; });
-  WriteWav(std::string(dir) + "/data/blip.wav");
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir) != 0 || !std::freopen("/dev/null", "r", stdin)) _exit(90);
-    setenv("ALSOFT_DRIVERS", "null", 1);
+  WritePng(dir + "/data/sprite.png", 20, 10, [](int x, int) { return x < 10 ? kGreen : kBlue; });
+  WriteWav(dir + "/data/blip.wav");
+  EXPECT_EQ(0, vgtest::RunProgramIn(dir, [] {
     int polls = 0;  // Space, the right arrow, then the close box, a few polls apart
     glfw2_testing::SetEventHook([&polls] {
       if (++polls == 5 || polls == 6) glfw2_testing::FeedKey(32, 0, polls == 5, 0);
@@ -122,17 +116,13 @@ TEST_F(WindowTest, StandinAppDrawsPlaysMovesAndEndsOnTheCloseBox) {
     });
     char name[] = "vantorell-framework-test", *argv[] = {name, nullptr};
     _exit(VgTarvikGame::Main(1, argv));
-  }
-  int status = -1;
-  for (int i = 0; i < 600 && waitpid(pid, &status, WNOHANG) != pid; ++i) usleep(100000);
-  if (kill(pid, 0) == 0) kill(pid, SIGKILL), waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }));
   std::stringstream report;
-  report << std::ifstream(std::string(dir) + "/report.txt").rdbuf();
+  report << std::ifstream(dir + "/report.txt").rdbuf();
   EXPECT_EQ(report.str(), "create font sound\nsaved first\nsound state 1\nsaved moved\n");
   for (int dx : {0, 50}) {
     std::vector<unsigned> px(kW * kH);
-    std::ifstream(std::string(dir) + (dx ? "/moved.raw" : "/first.raw"), std::ios::binary)
+    std::ifstream(dir + (dx ? "/moved.raw" : "/first.raw"), std::ios::binary)
         .read(reinterpret_cast<char*>(px.data()), kW * kH * 4);
     auto at = [&](int x, int y) { return px[y * kW + x] & 0xffffff; };
     // Frame point (u, v) lands at (200 + 3 (v - 5), 150 - 2 (u - 5)): the sprite covers
@@ -146,5 +136,5 @@ TEST_F(WindowTest, StandinAppDrawsPlaysMovesAndEndsOnTheCloseBox) {
     for (int x = 96; x < 124; ++x) EXPECT_EQ(at(x, 55), x == 101 || x == 111 ? 0xffffffu : 0u) << "text at x " << x;
     EXPECT_TRUE(at(101, 50) == 0xffffffu && at(101, 59) == 0xffffffu && at(101, 60) == 0u);
   }
-  if (!HasFailure() && std::system(("rm -rf '" + std::string(dir) + "'").c_str()) != 0) ADD_FAILURE() << dir;
+  if (!HasFailure()) std::filesystem::remove_all(dir);
 }

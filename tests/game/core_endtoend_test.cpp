@@ -3,8 +3,6 @@
 // back, and the close box ending with status 0. Screenshots go to <VG_BUILD_DIR>/test-screens.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -135,77 +133,51 @@ bool WaitFor(unsigned long* window, Picture* p, bool (*check)(const Picture&), d
   return false;
 }
 
-// The exit status, 128 + a signal, or -1 (and a kill) after timeout seconds.
-int WaitForExit(pid_t pid, double timeout) {
-  int status = 0;
-  for (int waited = 0; waited < timeout * 50; ++waited) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return kill(pid, SIGKILL), waitpid(pid, &status, 0), -1;
-}
-
 }  // namespace
 
 class EndToEnd : public vgtest::XvfbTest {};
 
 TEST_F(EndToEnd, LoadingThenTitleThenFullScreenAndBackThenCloseBox) {
-  const char* build = std::getenv("VG_BUILD_DIR");
-  ASSERT_NE(nullptr, build) << "VG_BUILD_DIR is set by CTest";
-  std::string binary = std::string(build) + "/game/vantorell", data = std::string(build) + "/game/data";
-  ASSERT_TRUE(fs::exists(binary) && fs::is_directory(data)) << binary << " and its data";
-  std::string screens = std::string(build) + "/test-screens";
+  std::string screens = std::string(std::getenv("VG_BUILD_DIR")) + "/test-screens";
   fs::create_directories(screens);
+  std::string work = vgtest::ProgramFolder("e2e", true);
+  ASSERT_FALSE(work.empty());
+  EXPECT_EQ(0, vgtest::RunProgramIn(work, vgtest::ExecGame, [&](pid_t pid) {
+    // The loader takes well under a second: the game is held still while each look is taken.
+    unsigned long window = FindGameWindow(20);
+    ASSERT_NE(0u, window) << "no window";
+    Picture p;
+    bool loading = false;
+    for (int look = 0; look < 400 && !loading; ++look) {
+      kill(pid, SIGSTOP);
+      loading = p.Grab(window) && LooksLikeLoading(p);
+      if (loading) p.Save(screens + "/e2e_loading.png");
+      kill(pid, SIGCONT);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(loading) << "the loading screen was never seen";
 
-  char pattern[] = "/tmp/vantorell-e2e-XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(pattern));
-  std::string work = pattern;
-  fs::create_directory_symlink(data, work + "/data");
+    ASSERT_TRUE(WaitFor(&window, &p, LooksLikeTitle, 20)) << "no title screen";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));  // the menu's slide-in
+    ASSERT_TRUE(WaitFor(&window, &p, LooksLikeTitle, 5));
+    p.Save(screens + "/e2e_title.png");
+    EXPECT_EQ(640, p.width);
 
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    if (chdir(work.c_str()) != 0) _exit(126);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+    // F11: a full-screen window at a desktop mode with the images drawn again (reloaded).
+    vgtest::FocusWindow(window);
+    vgtest::XdotoolKey("key", "F11");
+    auto fullscreen = [](const Picture& pic) { return pic.width > 640 && LooksLikeTitle(pic); };
+    ASSERT_TRUE(WaitFor(&window, &p, +fullscreen, 20)) << "no full-screen title";
+    p.Save(screens + "/e2e_fullscreen.png");
 
-  // The loader takes well under a second: the game is held still while each look is taken.
-  unsigned long window = FindGameWindow(20);
-  ASSERT_NE(0u, window) << "no window";
-  Picture p;
-  bool loading = false;
-  for (int look = 0; look < 400 && !loading; ++look) {
-    kill(pid, SIGSTOP);
-    loading = p.Grab(window) && LooksLikeLoading(p);
-    if (loading) p.Save(screens + "/e2e_loading.png");
-    kill(pid, SIGCONT);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  EXPECT_TRUE(loading) << "the loading screen was never seen";
+    vgtest::FocusWindow(window);
+    vgtest::XdotoolKey("key", "F11");
+    auto windowed = [](const Picture& pic) { return pic.width == 640 && LooksLikeTitle(pic); };
+    ASSERT_TRUE(WaitFor(&window, &p, +windowed, 20)) << "no windowed title after F11";
+    p.Save(screens + "/e2e_windowed.png");
 
-  ASSERT_TRUE(WaitFor(&window, &p, LooksLikeTitle, 20)) << "no title screen";
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // the menu's slide-in
-  ASSERT_TRUE(WaitFor(&window, &p, LooksLikeTitle, 5));
-  p.Save(screens + "/e2e_title.png");
-  EXPECT_EQ(640, p.width);
-
-  // F11: a full-screen window at a desktop mode with the images drawn again (reloaded).
-  vgtest::FocusWindow(window);
-  vgtest::XdotoolKey("key", "F11");
-  auto fullscreen = [](const Picture& pic) { return pic.width > 640 && LooksLikeTitle(pic); };
-  ASSERT_TRUE(WaitFor(&window, &p, +fullscreen, 20)) << "no full-screen title";
-  p.Save(screens + "/e2e_fullscreen.png");
-
-  vgtest::FocusWindow(window);
-  vgtest::XdotoolKey("key", "F11");
-  auto windowed = [](const Picture& pic) { return pic.width == 640 && LooksLikeTitle(pic); };
-  ASSERT_TRUE(WaitFor(&window, &p, +windowed, 20)) << "no windowed title after F11";
-  p.Save(screens + "/e2e_windowed.png");
-
-  // The close box: the window manager's delete request ends the program with status 0.
-  ASSERT_TRUE(vgtest::SendDeleteWindow(window));
-  EXPECT_EQ(0, WaitForExit(pid, 10));
+    // The close box: the window manager's delete request ends the program with status 0.
+    ASSERT_TRUE(vgtest::SendDeleteWindow(window));
+  }, 10));
   fs::remove_all(work);
 }

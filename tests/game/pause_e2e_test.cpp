@@ -1,8 +1,6 @@
 // The real program under a private X server, keys typed through XTEST: play, pause, change
 // the sound mode in the options, resume, quit through the pause menu and read the saved
 // record; a second start must load all three blocks. Screens land in <build>/test-screens.
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -27,24 +25,15 @@ void Key(const char* name, int after = 0) {
   Sleep(280 + after);
 }
 
-// Starts the program in work with stdout to log, waits for its window, runs steps, closes
+// Runs the program in work with stdout to log: waits for its window, runs steps, closes
 // the window and returns the exit status.
 int RunProgram(const std::string& work, const std::string& log, const std::function<void(unsigned long)>& steps) {
-  std::string binary = std::string(std::getenv("VG_BUILD_DIR")) + "/game/vantorell";
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(work.c_str()) != 0 || !freopen(log.c_str(), "w", stdout)) _exit(125);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
-  EXPECT_NE(0u, window) << "no window";
-  if (window) steps(window), vgtest::SendDeleteWindow(window);
-  int status = 0;
-  for (int i = 0; i < 500 && waitpid(pid, &status, WNOHANG) != pid; ++i) Sleep(20);
-  if (kill(pid, 0) == 0) kill(pid, SIGKILL), waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  auto start = [&] { if (std::freopen(log.c_str(), "w", stdout)) vgtest::ExecGame(); };
+  return vgtest::RunProgramIn(work, start, [&](int) {
+    unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
+    EXPECT_NE(0u, window) << "no window";
+    if (window) steps(window), vgtest::SendDeleteWindow(window);
+  }, 10);
 }
 
 // The state file once it is a valid record with field `index` equal to `value` (15 s at most).
@@ -61,12 +50,9 @@ std::vector<std::string> WaitForField(const std::string& path, size_t index, con
 class MenusEndToEnd : public vgtest::XvfbTest {};
 
 TEST_F(MenusEndToEnd, SoundModeChangedInPauseOptionsSurvivesARestart) {
-  ASSERT_NE(nullptr, std::getenv("VG_BUILD_DIR")) << "set by CTest";
-  std::string build = std::getenv("VG_BUILD_DIR"), screens = build + "/test-screens";
-  char pattern[] = "/tmp/vantorell-menus-e2e-XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(pattern));
-  std::string work = pattern, state = work + "/.tarvikstate";
-  fs::create_directory_symlink(build + "/game/data", work + "/data");
+  std::string screens = std::string(std::getenv("VG_BUILD_DIR")) + "/test-screens";
+  std::string work = vgtest::ProgramFolder("menus-e2e", true), state = work + "/.tarvikstate";
+  ASSERT_FALSE(work.empty());
   fs::create_directories(screens);
   // A known last-ten table: the quit's score moves it one place down once it is filed.
   Record seed;

@@ -75,6 +75,16 @@ TEST_F(HostInput, KeysGiveTheirRuntimeCodesAndOnlyEditingKeysTypeCharacters) {
       {342, {}}, {346, {}}, {302, {}}, {335, {}}, {280, {}}, {-1, {}}, {400, {}},
   };
   for (const auto& [key3, events] : taps) EXPECT_EQ(Tap(key3), events) << key3;
+  // Named keys by their GLFW 3 codes: Escape, Tab, Backspace, Page Up and Down, Home, End,
+  // Up, Down, F1, F25, keypad 0, /, -, +, the keypad point and right Shift.
+  const std::pair<int, int> named[] = {
+      {256, 27}, {258, 9}, {259, 8}, {266, 33}, {267, 34}, {268, 36}, {269, 35}, {265, 38},
+      {264, 40}, {290, 112}, {314, 0}, {320, 96}, {331, 111}, {333, 109}, {334, 107},
+      {330, 110}, {344, 16}};
+  for (auto [key3, code] : named) {
+    Events e = Tap(key3);
+    EXPECT_EQ(e.empty() ? 0 : e[0].second, code) << key3;
+  }
 }
 
 TEST_F(HostInput, HeldKeysRepeatDownsAndCharactersWithoutUpsUnlessRepeatIsOff) {

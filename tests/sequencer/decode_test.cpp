@@ -3,14 +3,13 @@
 // path in a child process, and the note table it reports is checked value by value.
 #include <stb/stb_image_write.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "framework/app.h"
@@ -120,31 +119,13 @@ namespace {
 class TuneDecodeTest : public vgtest::XvfbTest {};
 
 TEST_F(TuneDecodeTest, TuneImageDecodesIntoTheNoteTableOverTwentyFourRenders) {
-  char dirTemplate[] = "/tmp/vg-sequencer-decode-XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  std::string dir = dirTemplate;
-  ASSERT_EQ(mkdir((dir + "/data").c_str(), 0755), 0);
-  ASSERT_EQ(mkdir((dir + "/data/tunes").c_str(), 0755), 0);
+  std::string dir = vgtest::ProgramFolder("sequencer-decode", false);
+  ASSERT_TRUE(!dir.empty() && mkdir((dir + "/data/tunes").c_str(), 0755) == 0);
   WriteTune(dir + "/data/tunes/Probe.png");
-
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "r", stdin)) _exit(90);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    char name[] = "vantorell-sequencer-test";
-    char* argv[] = {name, nullptr};
+  EXPECT_EQ(0, vgtest::RunProgramIn(dir, [] {
+    char name[] = "vantorell-sequencer-test", *argv[] = {name, nullptr};
     _exit(VgTarvikGame::Main(1, argv));
-  }
-  int status = -1;
-  for (int i = 0; i < 600 && waitpid(pid, &status, WNOHANG) != pid; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (!WIFEXITED(status)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-
+  }));
   std::stringstream report;
   report << std::ifstream(dir + "/report.txt").rdbuf();
   EXPECT_EQ(report.str(),
@@ -155,7 +136,7 @@ TEST_F(TuneDecodeTest, TuneImageDecodesIntoTheNoteTableOverTwentyFourRenders) {
             "p63 0\n"
             "last 10 40 0 0 0\n"
             "lit 0\n");
-  if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+  if (!HasFailure()) std::filesystem::remove_all(dir);
 }
 
 }  // namespace

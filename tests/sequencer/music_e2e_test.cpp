@@ -3,15 +3,13 @@
 // from the title menu, and the recording must hold music whose loudness pulses with the
 // sequencer's steps (80 ms at the game's tempo of 100).
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -78,40 +76,26 @@ TEST_F(SequencerMusicTest, AGameStartedFromTheMenuPlaysSequencedMusicInStepRhyth
   if (!VANTORELL_SEQUENCER_MUSIC) {
     GTEST_SKIP() << "built without VANTORELL_SEQUENCER_MUSIC; the sequencer build runs this";
   }
-  const char* build = std::getenv("VG_BUILD_DIR");
-  ASSERT_NE(build, nullptr);
-  char dirTemplate[] = "/tmp/vg-sequencer-music-XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  std::string dir = dirTemplate;
-  ASSERT_EQ(symlink((std::string(build) + "/game/data").c_str(), (dir + "/data").c_str()), 0);
+  std::string dir = vgtest::ProgramFolder("sequencer-music", true);
+  ASSERT_FALSE(dir.empty());
   std::ofstream(dir + "/alsoft.conf") << "[general]\ndrivers=wave\n[wave]\nfile=" << dir << "/mix.wav\n";
-
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "r", stdin)) _exit(90);
-    std::freopen("/dev/null", "w", stdout);
+  int status = vgtest::RunProgramIn(dir, [&] {
+    if (!std::freopen("/dev/null", "w", stdout)) _exit(125);
     setenv("ALSOFT_CONF", (dir + "/alsoft.conf").c_str(), 1);
     unsetenv("ALSOFT_DRIVERS");
-    std::string exe = std::string(build) + "/game/vantorell";
-    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-    _exit(91);
-  }
-  unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
-  ASSERT_NE(window, 0u) << "no game window";
-  vgtest::FocusWindow(window);
-  Sleep(4);  // the loading screen's stages, then the title menu
-  vgtest::XdotoolKey("keydown", "space");
-  Sleep(0.2);
-  vgtest::XdotoolKey("keyup", "space");
-  Sleep(9);  // the tune loads over 24 renders, then plays
-  vgtest::SendDeleteWindow(window);
-  int status = -1;
-  for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) != pid; ++i) Sleep(0.1);
-  if (!WIFEXITED(status)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-  }
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the close box ends the game";
+    vgtest::ExecGame();
+  }, [](int) {
+    unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
+    ASSERT_NE(window, 0u) << "no game window";
+    vgtest::FocusWindow(window);
+    Sleep(4);  // the loading screen's stages, then the title menu
+    vgtest::XdotoolKey("keydown", "space");
+    Sleep(0.2);
+    vgtest::XdotoolKey("keyup", "space");
+    Sleep(9);  // the tune loads over 24 renders, then plays
+    vgtest::SendDeleteWindow(window);
+  }, 10);
+  EXPECT_EQ(status, 0) << "the close box ends the game";
 
   int rate = 0;
   std::vector<float> mix = ReadWaveMono(dir + "/mix.wav", &rate);
@@ -142,7 +126,7 @@ TEST_F(SequencerMusicTest, AGameStartedFromTheMenuPlaysSequencedMusicInStepRhyth
   int offStep = std::abs(best - 8 * ((best + 4) / 8));
   EXPECT_LE(offStep, 1) << "loudness repeats every " << best * 10 << " ms";
   EXPECT_GT(Autocorrelation(env, best), 0.3) << "at " << best * 10 << " ms";
-  if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+  if (!HasFailure()) std::filesystem::remove_all(dir);
 }
 
 }  // namespace

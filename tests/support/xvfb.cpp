@@ -1,5 +1,6 @@
-// Starting and stopping a private Xvfb for window tests. The server writes its display
-// number to a pipe (-displayfd) only once it accepts connections.
+// Starting and stopping a private Xvfb for window tests (the server writes its display
+// number to a pipe, -displayfd, only once it accepts connections), and running a whole
+// program in a child process under it.
 #include "tests/support/xvfb.h"
 
 #include <X11/Xlib.h>
@@ -7,10 +8,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -108,8 +111,39 @@ void XvfbTest::SetUp() {
       << (suiteServer ? suiteServer->error() : std::string("no server"));
 }
 
-void XvfbEnvironment::SetUp() { ASSERT_TRUE(server_.Start()) << server_.error(); }
+std::string ProgramFolder(const std::string& name, bool linkData) {
+  std::string pattern = "/tmp/vg-" + name + "-XXXXXX";
+  if (!mkdtemp(&pattern[0])) return "";
+  const char* build = std::getenv("VG_BUILD_DIR");
+  std::string data = pattern + "/data";
+  bool made = linkData ? build && symlink((std::string(build) + "/game/data").c_str(), data.c_str()) == 0
+                       : mkdir(data.c_str(), 0755) == 0;
+  return made ? pattern : "";
+}
 
-void XvfbEnvironment::TearDown() { server_.Stop(); }
+int RunProgramIn(const std::string& dir, const std::function<void()>& start,
+                 const std::function<void(int pid)>& meanwhile, double timeout) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "r", stdin)) _exit(125);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    start();
+    _exit(126);
+  }
+  if (pid < 0) return -1;
+  if (meanwhile) meanwhile(pid);
+  int status = 0;
+  for (int i = 0; i < timeout * 50; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  return kill(pid, SIGKILL), waitpid(pid, &status, 0), -1;
+}
+
+void ExecGame() {
+  const char* build = std::getenv("VG_BUILD_DIR");
+  std::string game = std::string(build ? build : ".") + "/game/vantorell";
+  execl(game.c_str(), game.c_str(), static_cast<char*>(nullptr));
+  _exit(127);
+}
 
 }  // namespace vgtest

@@ -1,9 +1,10 @@
 // A private X server for tests that need a real window: starts Xvfb on a free display,
 // points DISPLAY at it (with Mesa's software OpenGL) and stops it again. Used by the host's
-// window tests and by any layer's test that opens a window; see XvfbTest and XvfbEnvironment.
+// window tests and by any layer's test that opens a window, or runs a whole program in one.
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -42,14 +43,17 @@ class XvfbTest : public ::testing::Test {
   static XvfbServer* server();
 };
 
-// The same for a whole test program: ::testing::AddGlobalTestEnvironment(new XvfbEnvironment).
-class XvfbEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override;
-  void TearDown() override;
+// A fresh folder /tmp/vg-<name>-XXXXXX for a program to run in, holding data/: a link to
+// <VG_BUILD_DIR>/game/data when linkData, else an empty folder for the test to fill.
+std::string ProgramFolder(const std::string& name, bool linkData);
 
- private:
-  XvfbServer server_;
-};
+// Runs start() in a forked child working in dir, with standard input from /dev/null and
+// OpenAL's null output, and meanwhile(pid) in the parent; then waits up to timeout seconds.
+// The child's exit status, 128 + the signal that ended it, or -1 once it had to be killed.
+int RunProgramIn(const std::string& dir, const std::function<void()>& start,
+                 const std::function<void(int pid)>& meanwhile = nullptr, double timeout = 60);
+
+// For start: replaces the child with the built game, <VG_BUILD_DIR>/game/vantorell.
+void ExecGame();
 
 }  // namespace vgtest
