@@ -1,5 +1,5 @@
 // Shared by the menu, pause, record and results tests: what a screen put into the draw list
-// (texts by their glyphs, rectangles by colour), records whose checksums are computed here from
+// (texts by their glyphs), records whose checksums are computed here from
 // the field layout rather than by the game, and the ways into the menus.
 #pragma once
 #include <gtest/gtest.h>
@@ -45,17 +45,6 @@ inline std::string AllText(c_MyApp* app) {
 inline std::string NoSpaces(std::string s) { return s.erase(std::remove(s.begin(), s.end(), ' '), s.end()), s; }
 inline bool Shows(c_MyApp* app, const std::string& line) {
   return AllText(app).find("/" + NoSpaces(line) + "/") != std::string::npos;
-}
-
-struct RectRec { float x, y, w, h, alpha; };
-inline std::vector<RectRec> Rects(c_MyApp* app, float r, float g, float b) {
-  std::vector<RectRec> out;
-  for (int at = 0; at + kDrawRecord <= app->m_DrawCount; at += kDrawRecord) {
-    const float* rec = &app->m_DrawList[at];
-    if (rec[0] == kNoValue && rec[10] == r && rec[11] == g && rec[12] == b)
-      out.push_back({rec[1], rec[2], rec[4], rec[5], rec[7]});
-  }
-  return out;
 }
 
 // A record as the game should store it: 25 settings, 8 badge words, the first score tables

@@ -1,5 +1,5 @@
 // The result screens on the real game in a child process: the rank ordinal and "New
-// Highscore", the game-over bars, the badge pop-up's timing, and the credits box's lines.
+// Highscore", the credits box's lines, and how a finished game hands over to the menu.
 #include "tests/game/menu_testing.h"
 
 using namespace menutest;
@@ -13,6 +13,19 @@ void DrawGameOver(c_MyApp* app, int timer) {
   app->m_Screen = 1;
   app->m_GameOverTimer = timer;
   Draw(app, &c_MyApp::p_GameOver);
+}
+// A running game whose end has just been reached, with every score entry at `entry`.
+c_MyApp* EndedGame(Harness& h, int entry, int score) {
+  h.Start();
+  h.FinishLoading();
+  c_MyApp* app = h.app();
+  app->m_TuneChoice = 1;
+  for (int i = 0; i < 20; ++i) app->m_HighScores[i] = entry;
+  app->m_Screen = 11;
+  h.Update();
+  app->m_Score = score;
+  app->m_GameOver = 1;
+  return app;
 }
 }  // namespace
 
@@ -37,46 +50,6 @@ TEST(Results, RankCountsTiesAsReachedAndOnlyARankedScoreShowsNewHighscore) {
     app->m_Score = 50;
     DrawGameOver(app, 60);
     EXPECT_TRUE(Shows(app, "GAME") && !Shows(app, "New Highscore")) << AllText(app);
-  });
-}
-
-TEST(Results, GameOverBarsReachFullLengthAtTimerEighteen) {
-  VG_IN_CHILD([] {
-    Harness h;
-    h.Start();
-    h.Frame();
-    c_MyApp* app = h.app();
-    ASSERT_EQ(vg_Vantorell_jscrh, 480.0f);
-    struct Step { int timer; float half, dim; };
-    for (Step s : {Step{1, 12, 1 / 40.0f}, Step{17, 204, 17 / 40.0f}, Step{18, 216, 18 / 40.0f},
-                   Step{40, 216, 0.7f}, Step{75, 216, 0.7f}}) {
-      DrawGameOver(app, s.timer);
-      auto yellow = Rects(app, 255, 255, 0), orange = Rects(app, 255, 128, 0), black = Rects(app, 0, 0, 0);
-      ASSERT_TRUE(yellow.size() == 1 && orange.size() == 1 && black.size() == 1) << s.timer;
-      EXPECT_EQ(yellow[0].w, 2 * s.half) << s.timer;
-      EXPECT_EQ(orange[0].w, 2 * s.half + 1) << s.timer;
-      EXPECT_EQ(orange[0].x, 640 - 2 * s.half) << s.timer;
-      EXPECT_NEAR(black[0].alpha, s.dim, 1e-6) << s.timer;
-    }
-  });
-}
-
-TEST(Results, BadgePopupIsFullyInFromAge10To230AndGoneAfter240) {
-  VG_IN_CHILD([] {
-    Harness h;
-    h.Start();
-    c_MyApp* app = h.app();
-    app->m_BadgePopupId[2] = 0;
-    app->m_BadgePopupTimer[2] = 1;
-    for (int age = 2; age <= 242; ++age) {
-      Draw(app, &c_MyApp::p_ShowBadges);
-      auto box = Rects(app, 0, 0, 80);
-      ASSERT_EQ(box.size(), age > 241 ? 0u : 1u) << age;
-      if (box.empty()) continue;
-      EXPECT_EQ(box[0].y, 480 - 34 * 3) << "the third slot";
-      EXPECT_EQ(box[0].x, age < 10 ? age * 16 - 160 : age <= 230 ? 0 : (240 - age) * 16 - 160) << age;
-    }
-    EXPECT_EQ(app->m_BadgePopupTimer[2], 0);
   });
 }
 
@@ -108,5 +81,35 @@ TEST(Results, CreditLinesFadeWithDistanceWrapAroundAndNeverShowTheLast) {
     }
     EXPECT_NEAR(middle, 1.0f, 1e-4);
     EXPECT_NEAR(far, 0.3f, 1e-4);
+  });
+}
+
+TEST(GameOver, NoPauseOpensUnderTheOverlay) {
+  VG_IN_CHILD([] {
+    Harness h;
+    c_MyApp* app = EndedGame(h, 0, 300);
+    h.Frame(20);
+    h.Tap(vgtest::kKeyEscape);
+    EXPECT_EQ(app->m_Paused, 0);
+    h.Frame(120);
+    EXPECT_EQ(app->m_Screen, 1);
+    EXPECT_EQ(app->m_Paused, 0) << "the title menu starts unpaused";
+  });
+}
+
+TEST(GameOver, OnlyAScoreThatEntersTheTableIsANewHighscore) {
+  VG_IN_CHILD([] {
+    Harness h;
+    c_MyApp* app = EndedGame(h, 0, 0);
+    app->p_MyNth();
+    EXPECT_EQ(app->m_i, 0) << "a zero score on an empty table enters nothing";
+    app->m_Score = 1;
+    EXPECT_EQ(app->p_MyNth(), String("1st!"));
+    for (int i = 0; i < 10; ++i) app->m_HighScores[i] = 1000 - 100 * i;
+    app->m_Score = 100;  // equal to the tenth best: stays out
+    app->p_MyNth();
+    EXPECT_EQ(app->m_i, 0);
+    app->m_Score = 300;  // equal to the eighth best: enters, and shows the rank it reached
+    EXPECT_EQ(app->p_MyNth(), String("8th"));
   });
 }

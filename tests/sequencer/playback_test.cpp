@@ -146,26 +146,6 @@ TEST_F(SequencerTest, APauseResumesAHundredAndFiftyMillisecondsAfterItsLastUpdat
   EXPECT_EQ(zq->m_step, step + 1);
 }
 
-TEST_F(SequencerTest, PitchTablesAndChordsHaveNoHoles) {
-  EXPECT_EQ(zq->p_GetPitch(0), 0.0f);
-  EXPECT_EQ(zq->p_GetPitch(33), 0.0f);
-  EXPECT_FLOAT_EQ(zq->p_GetPitch(13), 1.0f);
-  EXPECT_FLOAT_EQ(zq->p_GetPitch(25), 2.0f);
-  EXPECT_EQ(zq->p_GetPitch_Alpha(' '), 0.0f);
-  EXPECT_FLOAT_EQ(zq->p_GetPitch_Alpha('z'), 0.5f);
-  EXPECT_FLOAT_EQ(zq->p_GetPitch_Alpha('b'), 0.749f);
-  EXPECT_FLOAT_EQ(zq->p_GetPitch_Alpha(']'), 2.996f);
-  EXPECT_EQ(zq->p_Zq_GetChord(7), String("qqjj"));
-  EXPECT_EQ(zq->p_Zq_GetChord(5), String("qqzz"));
-
-  // With no variants p_Rand(1, 0) is 0 except when the draw is exactly 0.
-  int ones = 0;
-  for (int i = 0; i < 1000; ++i) ones += zq->p_Rand(1, 0);
-  EXPECT_EQ(ones, 0);
-  vg_random_Seed = 634785765;  // seed * 1664525 + 1013904223 wraps to exactly 0
-  EXPECT_EQ(zq->p_Rand(1, 0), 1);
-}
-
 TEST_F(SequencerTest, RestartingATuneReusesItsTableAndReplaysTheSameWay) {
   zq->p_Zq_StartTune(String("Retro/Tessaly"), 37171650, 100);
   EXPECT_EQ(zq->m_loadStage, 1);
