@@ -1,5 +1,5 @@
-// The game screen's effects on a freshly loaded game in a child process: the starfield's wrap
-// and renewal, texts made of letter objects, and credit names with their pictures.
+// The game screen's effects on a freshly loaded game in a child process: texts made of
+// letter objects, and credit names with their pictures.
 #include <gtest/gtest.h>
 
 #include "game/myapp.h"
@@ -24,31 +24,6 @@ template <class F> std::vector<const float*> Added(c_MyApp* a, F add) {
 }
 #define VG_LOADED_GAME(a) vgtest::Harness h; h.Start(); h.FinishLoading(); c_MyApp* a = h.app()
 }  // namespace
-
-TEST(Effects, StarsWrapToTheOppositeEdgeAsNewStars) {
-  VG_IN_CHILD([] {
-    VG_LOADED_GAME(a);
-    a->p_ResetStars(100);
-    for (int i = 0; i <= 100; ++i) a->m_Stars[i * 10 + 1] = 300, a->m_Stars[i * 10 + 2] = 200;
-    float *left = &a->m_Stars[0], *right = &a->m_Stars[10], *top = &a->m_Stars[20];
-    left[0] = 7, left[1] = -15, left[2] = 100, left[3] = 0.5f;
-    right[1] = 655, right[3] = 0.5f;
-    top[0] = 7, top[1] = 123, top[2] = -15, top[3] = 0.5f;
-    a->m_DrawCount = 0;
-    a->p_DoStars(-4, 0);
-    EXPECT_FLOAT_EQ(left[1], 655) << "past the 16-pixel margin: one span further right";
-    EXPECT_TRUE(left[2] != 100 && left[2] >= -8 && left[2] < 488) << left[2];
-    EXPECT_TRUE(left[3] >= 0.2f && left[3] <= 0.8f && left[3] != 0.5f) << left[3];
-    EXPECT_EQ(a->m_DrawCount, 101 * kDrawRecord) << "one draw per star";
-    EXPECT_EQ(a->m_DrawList[6], left[0]) << "drawn with its new frame";
-    EXPECT_EQ(a->m_DrawList[7], left[3]) << "deeper stars are dimmer";
-    a->p_DoStars(4, 0);
-    a->p_DoStars(4, 0);
-    EXPECT_FLOAT_EQ(right[1], 657 - 672) << "the right edge comes back on the left";
-    a->p_DoStars(0, -4);
-    EXPECT_TRUE(top[2] > 480 && top[2] < 497 && top[1] != 125) << top[1] << "," << top[2];
-  });
-}
 
 TEST(Effects, TextLettersBreakLinesBySizeAndCreditLinesBringStars) {
   VG_IN_CHILD([] {

@@ -111,14 +111,6 @@ TEST(Loader, MissingFilesLeaveEmptySlotsAndTheMenuStillRuns) {
   });
 }
 
-TEST(Loader, SoundSlotsHaveThreeDigitNamesAndNoneOutOfRange) {
-  OnLoadedGame([](Harness& h, c_MyApp* app) {
-    h.host()->TakeOpened();
-    for (int n : {7, 99, 123, -1}) app->p_LoadSFX(n);
-    EXPECT_EQ("sfx/007.wav sfx/099.wav", Opened(h)) << "100 slots: the others are refused";
-  });
-}
-
 TEST(Loader, EffectsCycleThroughTwentyFourChannelsAdvancingFirst) {
   OnLoadedGame([](Harness& h, c_MyApp* app) {
     std::vector<uint8_t> beep = device_env::PcmWav(1, 16, 8000, 800);

@@ -68,20 +68,6 @@ TEST_F(SequencerTest, BranchesSwitchPatternsInAlternatePassesAndStayInsideTheTab
   EXPECT_EQ(audio->Count("play 29 1"), 1);
 }
 
-TEST_F(SequencerTest, NotesPlayOnChannelsThirtyOneDownToTwentySeven) {
-  Playing();
-  for (int v = 0; v < 5; ++v) Cell(0, v, 0, 0) = 13;
-  Step();
-  for (int v = 0; v < 5; ++v) EXPECT_EQ(zq->m_channel[v], 31 - v);
-  EXPECT_EQ(audio->Count("play 31 0"), 1) << "kit A plays once, unlooped";
-  EXPECT_EQ(audio->Count("play 30 0"), 1);
-  EXPECT_EQ(audio->Count("pan 31 -0.3500"), 1);
-  EXPECT_EQ(audio->Count("pan 30 0.3500"), 1);
-  for (int ch : {29, 28, 27}) {
-    EXPECT_EQ(audio->Count("play " + std::to_string(ch) + " 1"), 1) << "melodic notes loop";
-  }
-}
-
 TEST_F(SequencerTest, CellsSetTheVolumeAndSlideThePitchWithinLimits) {
   Playing();
   zq->p_Zq_PlayNote(2, 13, 31, 0, 0);
