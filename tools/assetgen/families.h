@@ -14,3 +14,10 @@ void write_tunes(Output& out);        // tunes/*.png
 void write_sfx(Output& out);          // sfx/0xx.wav
 void write_instruments(Output& out);  // inst/*.wav
 void write_music(Output& out);        // sfx/Brisklet.ogg, sfx/Sollenmark.ogg
+
+// The game's own sprites at 1x (32 x 32), for the desktop icon.
+Canvas ship_sprite();
+Canvas enemy_sprite(int frame);  // 0 to 5
+Canvas bullet_sprite();          // glow with its core
+// The desktop icon in the hicolor layout under dir; false if a file could not be written.
+bool write_icons(const std::string& dir);

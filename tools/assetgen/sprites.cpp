@@ -185,6 +185,14 @@ Canvas part(int i) {
 
 }  // namespace
 
+Canvas ship_sprite() { return ship(); }
+Canvas enemy_sprite(int frame) { return enemy(frame); }
+Canvas bullet_sprite() {
+  Canvas b = bullet_glow();
+  b.paste(bullet_core(), 0, 0);
+  return b;
+}
+
 void write_sprites(Output& out) {
   out.image("gfx", gfx_sheet(), 32, 32);
   Canvas parts(128, 128);
