@@ -34,7 +34,15 @@ window=$(timeout 30 xdotool search --sync --name '^Vantorell$' | head -n1) || tr
 [ -n "$window" ] || fail "no window titled Vantorell"
 xdotool windowfocus "$window"
 key() { xdotool keydown "$1"; sleep 0.12; xdotool keyup "$1"; sleep 0.4; }
-sleep 3  # the loader and the title menu's slide-in
+# The loading screen's corner is (40, 40, 80); keys count once the title menu replaces it.
+corner() { import -window "$window" -crop 1x1+4+4 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
+title=""
+for _ in $(seq 300); do
+  c=$(corner) || true
+  case "$c" in "" | "#000000" | "#282850") sleep 0.1 ;; *) title=1 && break ;; esac
+done
+[ -n "$title" ] || fail "the title menu never showed"
+sleep 1  # the title menu slides in
 # The options item, open the box, the sound row, effects and music -> effects only, back.
 key Right; key Return; sleep 0.6; key Down; key Return; key Up; key Return
 
