@@ -25,11 +25,19 @@ gxtkSample::~gxtkSample() { Discard(); }
 
 void gxtkSample::SetBuffer(unsigned int name) { buffer = name; }
 
+void gxtkSample::Hold(unsigned int name, int size) {
+  buffer = name;
+  bytes = size;
+  gc_external_alloc(size);
+}
+
 int gxtkSample::Discard() {
   if (buffer) {
     gxtkAudio::discarded.push_back(buffer);
     buffer = 0;
   }
+  gc_external_free(bytes);
+  bytes = 0;
   return 0;
 }
 
@@ -84,14 +92,16 @@ void gxtkAudio::mark() {
   for (gxtkChannel& chan : channels) {
     if (chan.state != 0 && SourceState(chan.source) != AL_STOPPED) gc_mark_q(chan.sample);
   }
+  gc_mark_q(music);
 }
 
 void gxtkAudio::FlushDiscarded() {
   if (discarded.empty() || !Live()) return;
+  // A stopped source keeps its buffer attached whatever its channel's state says (a stopped
+  // channel too), and an attached buffer cannot be deleted. Detaching it changes nothing
+  // audible; the next play attaches a buffer again.
   for (gxtkChannel& chan : channels) {
-    if (chan.state != 0 && SourceState(chan.source) == AL_STOPPED) {
-      vgAl.Sourcei(chan.source, AL_BUFFER, 0);
-    }
+    if (chan.source && SourceState(chan.source) == AL_STOPPED) vgAl.Sourcei(chan.source, AL_BUFFER, 0);
   }
   std::vector<unsigned int> kept;
   for (unsigned int name : discarded) {
@@ -138,9 +148,10 @@ gxtkSample* gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, String path) {
   }
   if (Live()) {
     unsigned int buffer = 0;
+    int size = format * chans * length;
     vgAl.GenBuffers(1, &buffer);
-    vgAl.BufferData(buffer, alFormat, data, format * chans * length, hertz);
-    sample->SetBuffer(buffer);
+    vgAl.BufferData(buffer, alFormat, data, size, hertz);
+    sample->Hold(buffer, size);
   }
   std::free(data);
   return sample;
@@ -160,6 +171,7 @@ int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
   vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(sample->buffer));
   vgAl.Sourcei(source, AL_LOOPING, flags ? AL_TRUE : AL_FALSE);
   vgAl.SourcePlay(source);
+  if (channel == kMusicChannel && sample != music) ReleaseMusic();
   gc_assign(chan.sample, sample);
   chan.state = 1;
   chan.flags = flags;
@@ -173,6 +185,7 @@ int gxtkAudio::StopChannel(int channel) {
     vgAl.SourceStop(chan.source);
     chan.state = 0;
   }
+  if (channel == kMusicChannel) ReleaseMusic();
   return 0;
 }
 
@@ -230,7 +243,14 @@ int gxtkAudio::PlayMusic(String path, int flags) {
   gxtkSample* sample = LoadSample(path);
   if (!sample) return -1;
   PlaySample(sample, kMusicChannel, flags);
+  gc_assign(music, sample);
   return 0;
+}
+
+void gxtkAudio::ReleaseMusic() {
+  if (!music) return;
+  music->Discard();
+  music = nullptr;
 }
 
 int gxtkAudio::StopMusic() { return StopChannel(kMusicChannel); }

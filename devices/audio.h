@@ -11,12 +11,15 @@
 class gxtkSample : public Object {
  public:
   unsigned int buffer = 0;
+  int bytes = 0;  // the buffer's size, reported to the collector as held outside its heap
 
   gxtkSample();
   explicit gxtkSample(unsigned int buffer);
   ~gxtkSample() override;
 
   void SetBuffer(unsigned int buffer);
+  // Stores a filled buffer of the given size.
+  void Hold(unsigned int buffer, int bytes);
   virtual int Discard();
 };
 
@@ -37,6 +40,9 @@ class gxtkAudio : public Object {
   void* alcDevice = nullptr;
   void* alcContext = nullptr;
   gxtkChannel channels[kChannels];
+  // The sample PlayMusic made. Nothing else can reach it, so its buffer is given up as soon as
+  // the music channel stops or plays something else, rather than when it is collected.
+  gxtkSample* music = nullptr;
 
   // Buffer names of discarded samples, deleted once no source holds them.
   static std::vector<unsigned int> discarded;
@@ -64,8 +70,11 @@ class gxtkAudio : public Object {
   virtual int MusicState();
   virtual int SetMusicVolume(float volume);
 
-  // Deletes the discarded buffers no source holds any more; keeps the rest for later.
+  // Deletes the discarded buffers no source holds any more; keeps the rest for later. Runs
+  // before loads and plays, and once per update so buffers go back while nothing plays.
   void FlushDiscarded();
+  // Gives up the buffer of the sample PlayMusic made, which nothing else can play.
+  void ReleaseMusic();
   // False when construction failed to get a device and context: every call is then a no-op.
   bool Live() const { return alcContext != nullptr; }
 };

@@ -96,6 +96,10 @@ class gxtkSurface : public Object {
   unsigned int texture = 0;
   float uscale = 0;
   float vscale = 0;
+  // Bytes of the pixel block and of the texture, reported to the collector as held outside
+  // its heap so that a replaced image's memory goes back in good time.
+  int pixelBytes = 0;
+  int textureBytes = 0;
 
   gxtkSurface();
   ~gxtkSurface() override;

@@ -25,6 +25,13 @@ unsigned int FormatOfDepth(int depth) {
   }
 }
 
+// Moves what a surface reports to the collector for one of its blocks to a new size.
+void Report(int& held, long long bytes) {
+  gc_external_free(held);
+  held = static_cast<int>(bytes);
+  gc_external_alloc(held);
+}
+
 int NextPowerOfTwo(int n) {
   int p = 1;
   while (p < n && p < (1 << 30)) p <<= 1;
@@ -44,6 +51,8 @@ int gxtkSurface::Discard() {
   }
   std::free(data);
   data = nullptr;
+  Report(pixelBytes, 0);
+  Report(textureBytes, 0);
   return 0;
 }
 
@@ -64,6 +73,7 @@ void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int d) {
   depth = d;
   format = FormatOfDepth(d);
   size_t n = static_cast<size_t>(w) * h;
+  Report(pixelBytes, data ? static_cast<long long>(n) * d : 0);
   unsigned char* p = data;
   if (d == 2) {
     for (size_t i = 0; i < n; ++i, p += 2) p[0] = static_cast<unsigned char>(p[0] * p[1] / 255);
@@ -81,8 +91,11 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const unsigned int* src
   if (format != GL_RGBA) return;
   // A rectangle reaching outside the image would write past the pixel block.
   if (x < 0 || y < 0 || w <= 0 || h <= 0 || x > width - w || y > height - h) return;
-  if (!data) data = static_cast<unsigned char*>(std::calloc(static_cast<size_t>(width) * height, 4));
-  if (!data) return;
+  if (!data) {
+    data = static_cast<unsigned char*>(std::calloc(static_cast<size_t>(width) * height, 4));
+    if (!data) return;
+    Report(pixelBytes, static_cast<long long>(width) * height * 4);
+  }
 
   for (int row = 0; row < h; ++row) {
     const unsigned int* s = src + static_cast<long long>(row) * pitch;
@@ -138,6 +151,8 @@ void gxtkSurface::Bind() {
   }
   uscale = 1.0f / texw;
   vscale = 1.0f / texh;
+  // A texture of an earlier context went with that context; this one replaces it.
+  Report(textureBytes, static_cast<long long>(texw) * texh * 4);
 
   if (data) {
     vgGl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -49,6 +49,9 @@ void c_GameDelegate::ResumeGame() {
 }
 
 void c_GameDelegate::UpdateGame() {
+  // Buffers of samples the collector destroyed since the last update go back to OpenAL now,
+  // not at the next sound played, which on a quiet screen may be hours away.
+  if (m__audio) m__audio->FlushDiscarded();
   m__input->p_BeginUpdate();
   vg_app__app->p_OnUpdate();
   m__input->p_EndUpdate();

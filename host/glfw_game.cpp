@@ -5,6 +5,10 @@
 
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "host/files.h"
 #include "host/glfw2.h"
 #include "runtime/console.h"
@@ -17,6 +21,14 @@ VgGlfwGame* VgGlfwGame::_glfwGame = nullptr;
 
 VgGlfwGame::VgGlfwGame() : _iconified(false), _nextUpdate(0), _updatePeriod(0) {
   _glfwGame = this;
+#ifdef __GLIBC__
+  // Tunes, decode buffers and pixel blocks are large and replaced whole (a new tune, images
+  // reloaded at another resolution). Once such a block is freed glibc raises its mmap
+  // threshold, the next ones land in the heap and fragment it, and resident memory wanders
+  // up by tens of megabytes over a session. A fixed threshold keeps every large block in a
+  // mapping of its own that goes back to the system when it is freed.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
 }
 
 void VgGlfwGame::SetUpdateRate(int hz) {

@@ -3,6 +3,7 @@
 // once-per-entry-point collector step.
 #include "runtime/gc.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -14,6 +15,7 @@ int gc_alloced_bytes = 0;
 int gc_max_alloced_bytes = 0;
 int gc_marked_bytes = 0;
 int gc_free_bytes = 0;
+long long gc_external_bytes = 0;
 
 // Zero-initialised before any constructor runs; gc_init links them to themselves, and the
 // first allocation does so too if something allocates during static initialisation.
@@ -55,6 +57,20 @@ void append_list(gc_object& from, gc_object& to) {
   make_empty(from);
 }
 
+// Destroys garbage from the head of the free list until its bytes are down to target.
+GC_RAW_HEADER void destroy_garbage(int target) {
+  while (gc_free_bytes > target) {
+    gc_object* p = gc_free_list.succ;
+    if (p == &gc_free_list) {
+      gc_free_bytes = 0;
+      break;
+    }
+    p->pred->succ = p->succ;
+    p->succ->pred = p->pred;
+    delete p;
+  }
+}
+
 void mark_queued() {
   gc_object* p = gc_queued_list.succ;
   gc_move_to_tail(p, gc_marked_list);
@@ -76,18 +92,7 @@ GC_RAW_HEADER void* gc_object_alloc(int size) {
   gc_new_bytes += size;
 
   // Destroy a request's worth of old garbage, so destructors are spread over allocations.
-  int target = gc_free_bytes - size;
-  if (target < 0) target = 0;
-  while (gc_free_bytes > target) {
-    gc_object* p = gc_free_list.succ;
-    if (p == &gc_free_list) {
-      gc_free_bytes = 0;
-      break;
-    }
-    p->pred->succ = p->succ;
-    p->succ->pred = p->pred;
-    delete p;
-  }
+  destroy_garbage(gc_free_bytes > size ? gc_free_bytes - size : 0);
 
   gc_object* p;
   if (size < gc_cache_limit && gc_cache[size >> 3]) {
@@ -149,8 +154,24 @@ int gc_step_target(int new_bytes, int alloced_bytes) {
                                       new_bytes / gc_step_bytes);
 }
 
+void gc_external_alloc(int bytes) {
+  if (bytes <= 0) return;
+  gc_external_bytes += bytes;
+  // Enough to end the cycle at the next step, and never past what the counter can hold.
+  gc_new_bytes = bytes > gc_step_bytes - gc_new_bytes ? std::max(gc_new_bytes, gc_step_bytes + 1)
+                                                      : gc_new_bytes + bytes;
+}
+
+void gc_external_free(int bytes) {
+  if (bytes > 0) gc_external_bytes -= bytes;
+}
+
 void gc_collect() {
   if (!gc_unmarked_list.succ) gc_init();
+  if (gc_external_bytes > 0) {
+    destroy_garbage(gc_free_bytes > gc_step_destroy_bytes ? gc_free_bytes - gc_step_destroy_bytes : 0);
+    if (gc_new_bytes <= gc_step_bytes) gc_new_bytes += gc_step_bytes / gc_timed_cycle_steps + 1;
+  }
   if (gc_new_bytes <= gc_step_bytes) {
     int target = gc_step_target(gc_new_bytes, gc_alloced_bytes);
     while (gc_marked_bytes < target && gc_queued_list.succ != &gc_queued_list) mark_queued();

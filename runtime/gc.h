@@ -93,6 +93,18 @@ void gc_collect();
 // The step's marking target for the given counters, exposed for its arithmetic's sake.
 int gc_step_target(int new_bytes, int alloced_bytes);
 
+// Memory that collected objects hold outside the collector's heap (sound buffers, pixels,
+// textures), reported by its owners as they take it and give it back. Such an object weighs
+// little on the collector's lists, so left to the allocation pace it could stay unfound for
+// hours while holding megabytes. So taking that memory counts as allocation, and while any is
+// held a cycle also finishes within gc_timed_cycle_steps steps and found garbage is destroyed
+// a slice per step: what an unreachable owner holds goes back within a bounded number of
+// steps even when the program allocates nothing.
+extern long long gc_external_bytes;
+enum { gc_timed_cycle_steps = 600, gc_step_destroy_bytes = 32768 };
+void gc_external_alloc(int bytes);
+void gc_external_free(int bytes);
+
 
 // Unlink p from whatever list it is on and append it at the tail of list.
 inline void gc_move_to_tail(gc_object* p, gc_object& list) {

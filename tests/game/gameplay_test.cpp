@@ -9,8 +9,10 @@
 
 #include "game/myapp.h"
 #include "tests/support/harness.h"
+#include "tests/support/soak.h"
 
 using vgtest::Harness;
+using vgtest::Steer;
 
 namespace {
 
@@ -26,18 +28,6 @@ c_MyApp* EnterGame(Harness& h) {
   for (int i = 0; i < 10 && h.app()->m_Screen != 10; ++i) h.Update();
   EXPECT_EQ(h.app()->m_Screen, 10);
   return h.app();
-}
-
-// Arrow keys toward the enemy in the fight, toward the nearest arrived star in the credits.
-void Steer(Harness& h, c_MyApp* a) {
-  float y = a->m_Actors[2], target = a->m_Phase == 1 ? a->m_Actors[6] : y, best = 1e9f;
-  for (int i = 0; a->m_Phase == 3 && i < 501; ++i) {
-    const float* o = &a->m_Objects[i * 10];
-    if (o[0] == 2 && o[1] + o[3] <= 600 && o[1] + o[3] >= 80 && std::abs(o[2] - y) < best)
-      best = std::abs(o[2] - y), target = o[2];
-  }
-  y < target - 4 ? h.Press(vgtest::kKeyDown) : h.Release(vgtest::kKeyDown);
-  y > target + 4 ? h.Press(vgtest::kKeyUp) : h.Release(vgtest::kKeyUp);
 }
 
 struct Outcome { int score, seed; };

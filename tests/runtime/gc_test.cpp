@@ -1,6 +1,7 @@
 // The collector's rules as a program relies on them: roots and the barrier keep objects,
-// garbage is destroyed once and only by later allocations, blocks are reused, statics are
-// never touched, and random graphs are checked against a model the test walks on its own.
+// garbage is destroyed once and only by later allocations (or, while memory outside the heap
+// is held, by timed steps), blocks are reused, statics are never touched, and random graphs
+// are checked against a model the test walks on its own.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -96,6 +97,25 @@ TEST_F(Collector, GarbageIsDestroyedOnceAndOnlyByLaterAllocations) {
   EXPECT_EQ(g_destroyed.size(), 10u);
   for (int i = 0; i < 5; ++i) settle();
   for (int i = 0; i < 10; ++i) EXPECT_EQ(destroyed(10 + i), 1);
+}
+
+// An object that holds a megabyte outside the collector's heap, as a sound buffer does.
+struct Holder : Probe {
+  explicit Holder(int i) : Probe(i) { gc_external_alloc(1 << 20); }
+  ~Holder() override { gc_external_free(1 << 20); }
+};
+
+TEST_F(Collector, MemoryHeldOutsideTheHeapGoesBackInBoundedStepsWithNoAllocation) {
+  int before = gc_new_bytes;
+  gc_assign(g_root, new Holder(1));
+  EXPECT_GE(gc_new_bytes - before, 1 << 20) << "memory taken outside the heap paces the cycle";
+  for (int i = 0; i < gc_timed_cycle_steps; ++i) gc_collect();
+  g_root = nullptr;
+  int steps = 0;
+  for (; destroyed(1) == 0 && steps < 4 * gc_timed_cycle_steps; ++steps) gc_collect();
+  EXPECT_EQ(destroyed(1), 1) << "never destroyed in " << steps << " steps";
+  EXPECT_LE(steps, 2 * gc_timed_cycle_steps + 2) << "two cycles find it, the next step destroys it";
+  EXPECT_EQ(gc_external_bytes, 0);
 }
 
 TEST_F(Collector, FreedSmallBlockIsReusedAndZeroFillingKeepsTheHeader) {
