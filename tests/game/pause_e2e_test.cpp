@@ -25,6 +25,20 @@ void Key(const char* name, int after = 0) {
   Sleep(280 + after);
 }
 
+// Until the loading screen's corner colour (40, 40, 80) gives way to the title menu, then its
+// slide-in: a loaded machine may need far longer than usual to get through the loader.
+void WaitForTitleMenu(unsigned long window) {
+  std::vector<unsigned char> rgb;
+  int w = 0, h = 0;
+  for (int i = 0; i < 300; ++i, Sleep(100)) {
+    if (!vgtest::CaptureRgb(window, &rgb, &w, &h) || w < 8 || h < 8) continue;
+    const unsigned char* p = &rgb[(4 * static_cast<size_t>(w) + 4) * 3];
+    bool loading = p[0] == 40 && p[1] == 40 && p[2] == 80, black = !p[0] && !p[1] && !p[2];
+    if (!loading && !black) break;
+  }
+  Sleep(1000);
+}
+
 // Runs the program in work with stdout to log: waits for its window, runs steps, closes
 // the window and returns the exit status.
 int RunProgram(const std::string& work, const std::string& log, const std::function<void(unsigned long)>& steps) {
@@ -61,7 +75,7 @@ TEST_F(MenusEndToEnd, SoundModeChangedInPauseOptionsSurvivesARestart) {
   WriteFile(state, seed.Text());
   EXPECT_EQ(0, RunProgram(work, work + "/first.log", [&](unsigned long window) {
     vgtest::FocusWindow(window);
-    Sleep(3000);  // the loader and the menu's slide-in
+    WaitForTitleMenu(window);
     Key("Return", 500);  // play
     Key("Escape", 300);  // pause
     Key("Right");        // the options item
