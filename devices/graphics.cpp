@@ -1,5 +1,6 @@
 // gxtkGraphics: the frame set-up, the batching of primitives into one 1024-vertex array and
-// the flush that turns a batch into as few GL draw calls as its kind allows. The graphics
+// the flush that turns a batch into as few GL draw calls as its kind allows. A batch ends
+// only when the kind, the texture or the blend mode changes, or the array is full. The graphics
 // module calls the setters and draws; the application framework brackets each frame.
 #include "devices/graphics.h"
 
@@ -72,6 +73,7 @@ int gxtkGraphics::BeginRender() {
 
   vgGl.Enable(GL_BLEND);
   vgGl.BlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  blendMode = 0;
   vgGl.Disable(GL_TEXTURE_2D);
 
   primCount = 0;
@@ -107,8 +109,14 @@ int gxtkGraphics::SetColor(float cr, float cg, float cb) {
 }
 
 int gxtkGraphics::SetBlend(int blend) {
+  // The mode already in force changes nothing on screen, so the batch goes on: the game sets
+  // the blend mode before every record it replays, and a flush there would cost a draw call
+  // per record.
+  int mode = blend == 1 ? 1 : 0;
+  if (mode == blendMode) return 0;
   Flush();
-  if (blend == 1) {
+  blendMode = mode;
+  if (mode == 1) {
     vgGl.BlendFunc(GL_ONE, GL_ONE);
   } else {
     vgGl.BlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);

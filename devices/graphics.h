@@ -28,6 +28,9 @@ class gxtkGraphics : public Object {
   float ix = 1, iy = 0, jx = 0, jy = 1, tx = 0, ty = 0;
   bool tformed = false;
 
+  // The blend mode GL has now (0 premultiplied alpha, 1 additive); -1 until BeginRender.
+  int blendMode = -1;
+
   Vertex vertices[kMaxVertices];
   unsigned short quadIndices[kMaxQuads * 6];
 

@@ -96,7 +96,7 @@ TEST_F(GraphicsBatch, ColourIsPremultipliedAndClamped) {
   EXPECT_EQ(g->color, 0u);
 }
 
-TEST_F(GraphicsBatch, BlendAndScissorFlushFirstAndAFullWindowScissorIsOff) {
+TEST_F(GraphicsBatch, BlendChangesAndScissorFlushFirstAndAFullWindowScissorIsOff) {
   g->DrawRect(0, 0, 1, 1);
   g->SetBlend(1);
   ASSERT_EQ(gl.calls.size(), 2u);
@@ -111,6 +111,13 @@ TEST_F(GraphicsBatch, BlendAndScissorFlushFirstAndAFullWindowScissorIsOff) {
   g->SetScissor(10, 20, 100, 50);
   EXPECT_EQ(gl.Last("Enable")->args[0], GL_SCISSOR_TEST);
   EXPECT_EQ(gl.Last("Scissor")->args, (Args{10, 480 - 20 - 50, 100, 50})) << "GL counts from below";
+  gl.Clear();
+  for (int blend : {0, 0, 5, 1, 1}) g->SetBlend(blend), g->DrawRect(0, 0, 1, 1);
+  g->Flush();
+  EXPECT_EQ(gl.DrawCalls(), 2) << "the mode in force again keeps the batch";
+  EXPECT_EQ(gl.Count("BlendFunc"), 1);
+  g->BeginRender(), gl.Clear(), g->SetBlend(1);
+  EXPECT_EQ(gl.Count("BlendFunc"), 1) << "each frame starts in premultiplied alpha";
 }
 
 TEST_F(GraphicsBatch, OvalSegmentsFollowTheDrawnSize) {

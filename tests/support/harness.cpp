@@ -11,6 +11,7 @@
 #include <fstream>
 #include <utility>
 
+#include "devices/gl_api.h"
 #include "framework/app.h"
 #include "game/myapp.h"
 #include "host/glfw2.h"
@@ -102,6 +103,18 @@ void Harness::Start() {
   host_->RenderGame();
 }
 
+bool Harness::UseRealWindow() {
+  glfw2_testing::SetHeadless(false);
+  if (!glfw2::glfwInit() || !glfw2::glfwOpenWindow(options_.width, options_.height, 8, 8, 8, 0,
+                                                   0, 0, glfw2::GLFW_WINDOW)) {
+    return false;
+  }
+  glfw2::glfwSwapInterval(0);
+  ++glfwGraphicsSeq;
+  vgGlBindSystem();
+  return true;
+}
+
 c_MyApp* Harness::app() const { return static_cast<c_MyApp*>(vg_app__app); }
 
 void Harness::Update(int n) {
@@ -135,6 +148,24 @@ int RunInChild(const std::function<void()>& body) {
   int status = 0;
   if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void FillCreditsScene(c_MyApp* a) {
+  a->m_Phase = 3, a->m_PhaseTimer = 3001, a->m_CredAt = 0;
+  a->p_CreditsRoll();
+  for (int i = 0; i < 501; ++i) {
+    float* o = &a->m_Objects[i * 10];
+    int kind = i % 10;  // letters, stars and a name picture; too tough to be destroyed
+    o[0] = kind < 7 ? 1 : (kind < 9 ? 2 : 9), o[1] = 60.0f + (i % 40) * 14, o[2] = 30.0f + (i / 40) * 32;
+    o[3] = o[4] = 0, o[5] = 1000, o[8] = kind == 9 ? 1 : 2, o[9] = 1000;
+    o[7] = kind == 9 ? static_cast<float>(1 + i) : (kind < 7 ? 33.0f + i % 58 : 10.0f);
+  }
+  for (int i = 0; i <= 250; ++i) {  // seven-digit floating numbers
+    float* p = &a->m_Particles[i * 10];
+    p[0] = 99, p[1] = 40.0f + (i % 20) * 30, p[2] = 40.0f + (i / 20) * 30, p[3] = 0, p[4] = -0.25f;
+    p[7] = 50, p[8] = 3, p[9] = 1234567;
+  }
+  a->p_ResetStars(100);
 }
 
 void OnLoadedGame(void (*body)(Harness&, c_MyApp*), Harness::Options options) {

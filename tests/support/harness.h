@@ -56,6 +56,10 @@ class Harness {
 
   // Creates the game as the program does (vgInit, vgMain), starts it and renders once.
   void Start();
+  // After Start: renders from now on go to a real window of the harness's size with its own
+  // GL context (DISPLAY must name a server, e.g. an XvfbServer) instead of the recorder.
+  // Textures are made again in the new context; gl() records nothing more.
+  bool UseRealWindow();
 
   // One fixed step: the clock moves 1/60 s, then the host's UpdateGame.
   void Update(int n = 1);
@@ -100,6 +104,10 @@ class Harness {
 // Runs body in a forked child: its exit status (1 when an expectation failed in it, else 0,
 // unless the body ends the process itself), or -1 when it died from a signal.
 int RunInChild(const std::function<void()>& body);
+
+// The credits deep in the names with every object, particle and star in use, on a game
+// already on its game screen: the next update records the longest draw list the game makes.
+void FillCreditsScene(c_MyApp* a);
 
 // Runs body in a child process on a game started and past its loader.
 void OnLoadedGame(void (*body)(Harness&, c_MyApp*), Harness::Options options = {});
