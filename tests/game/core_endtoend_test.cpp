@@ -90,43 +90,11 @@ bool LooksLikeTitle(const Picture& p) {
          box(200, 340, 360, 430) > 12;
 }
 
-// The program's top-level window, found by its class: the full-screen window has no title.
-unsigned long FindGameWindow(double timeout) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
-  do {
-    if (Display* d = XOpenDisplay(nullptr)) {
-      Window root, parent, *children = nullptr;
-      unsigned int n = 0;
-      unsigned long found = 0;
-      if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
-        for (unsigned int i = 0; i < n && !found; ++i) {
-          XClassHint hint;
-          XWindowAttributes attrs;
-          if (XGetClassHint(d, children[i], &hint)) {
-            bool glfw = std::string(hint.res_class) == "GLFW-Application";
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-            if (glfw && XGetWindowAttributes(d, children[i], &attrs) &&
-                attrs.map_state == IsViewable) {
-              found = children[i];
-            }
-          }
-        }
-        if (children) XFree(children);
-      }
-      XCloseDisplay(d);
-      if (found) return found;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  } while (std::chrono::steady_clock::now() < until);
-  return 0;
-}
-
 // Waits for the game to draw what check accepts, up to timeout seconds.
 bool WaitFor(unsigned long* window, Picture* p, bool (*check)(const Picture&), double timeout) {
   auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
   do {
-    *window = FindGameWindow(1);
+    *window = vgtest::FindWindowByTitle("Vantorell", 1);
     if (*window && p->Grab(*window) && check(*p)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   } while (std::chrono::steady_clock::now() < until);
@@ -144,7 +112,7 @@ TEST_F(EndToEnd, LoadingThenTitleThenFullScreenAndBackThenCloseBox) {
   ASSERT_FALSE(work.empty());
   EXPECT_EQ(0, vgtest::RunProgramIn(work, vgtest::ExecGame, [&](pid_t pid) {
     // The loader takes well under a second: the game is held still while each look is taken.
-    unsigned long window = FindGameWindow(20);
+    unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
     ASSERT_NE(0u, window) << "no window";
     Picture p;
     bool loading = false;
