@@ -1,5 +1,6 @@
-// Binds the AL call table to OpenAL Soft. The ALC entry points take and return the library's
-// own device and context types, so they go through small adapters to the table's opaque ones.
+// Binds the AL call table to OpenAL Soft, loaded at run time so it can be unloaded and loaded
+// again (see Reload in al_api.h). The ALC entry points take and return the library's own
+// device and context types, so they go through small adapters to the table's opaque ones.
 #include "devices/al_api.h"
 
 #include <AL/al.h>
@@ -8,12 +9,28 @@
 #include <cstdlib>
 #include <type_traits>
 
+#include "host/library.h"
+
 static_assert(std::is_same_v<ALenum, int> && std::is_same_v<ALint, int> &&
                   std::is_same_v<ALsizei, int> && std::is_same_v<ALuint, unsigned int> &&
                   std::is_same_v<ALfloat, float>,
               "AL typedefs differ from the call table's types");
 
 namespace {
+
+void* library = nullptr;
+struct {
+  ALCdevice* (*openDevice)(const ALCchar*);
+  ALCboolean (*closeDevice)(ALCdevice*);
+  ALCcontext* (*createContext)(ALCdevice*, const ALCint*);
+  ALCboolean (*makeContextCurrent)(ALCcontext*);
+  void (*destroyContext)(ALCcontext*);
+  void (*getIntegerv)(ALCdevice*, ALCenum, ALCsizei, ALCint*);
+  void* (*getProcAddress)(ALCdevice*, const ALCchar*);
+  void (*devicePause)(ALCdevice*);
+  void (*deviceResume)(ALCdevice*);
+} alc;
+VgAlApi loaded{};  // the AL entry points of the loaded library
 
 // The program ends through exit() from wherever it stands, so the library's own device and
 // context are closed at exit; otherwise OpenAL reports every run as ending with a device
@@ -23,66 +40,149 @@ ALCcontext* openContext = nullptr;
 
 void CloseAtExit() {
   if (openContext) {
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(openContext);
+    alc.makeContextCurrent(nullptr);
+    alc.destroyContext(openContext);
   }
-  if (openDevice) alcCloseDevice(openDevice);
+  if (openDevice) alc.closeDevice(openDevice);
   openContext = nullptr;
   openDevice = nullptr;
+}
+
+template <typename T>
+bool Bind(T& slot, const char* name) {
+  slot = reinterpret_cast<T>(vgLibrarySymbol(library, name));
+  return slot != nullptr;
+}
+
+void BindLoaded();
+
+// Loads the library and fills `alc` and `loaded`; false (and nothing loaded) when the library
+// or one of the entry points the device needs is missing.
+bool Load() {
+  if (library) return true;
+  library = vgLibraryOpen("libopenal.so.1");
+  bool ok = library && Bind(alc.openDevice, "alcOpenDevice") && Bind(alc.closeDevice, "alcCloseDevice") &&
+            Bind(alc.createContext, "alcCreateContext") && Bind(alc.makeContextCurrent, "alcMakeContextCurrent") &&
+            Bind(alc.destroyContext, "alcDestroyContext") && Bind(alc.getIntegerv, "alcGetIntegerv") &&
+            Bind(alc.getProcAddress, "alcGetProcAddress") &&
+            Bind(loaded.DistanceModel, "alDistanceModel") && Bind(loaded.GetError, "alGetError") &&
+            Bind(loaded.GenSources, "alGenSources") && Bind(loaded.DeleteSources, "alDeleteSources") &&
+            Bind(loaded.GenBuffers, "alGenBuffers") && Bind(loaded.DeleteBuffers, "alDeleteBuffers") &&
+            Bind(loaded.BufferData, "alBufferData") && Bind(loaded.Sourcei, "alSourcei") &&
+            Bind(loaded.Sourcef, "alSourcef") && Bind(loaded.Source3f, "alSource3f") &&
+            Bind(loaded.GetSourcei, "alGetSourcei") && Bind(loaded.GetSource3f, "alGetSource3f") &&
+            Bind(loaded.SourcePlay, "alSourcePlay") && Bind(loaded.SourcePause, "alSourcePause") &&
+            Bind(loaded.SourceStop, "alSourceStop");
+  if (!ok) {
+    vgLibraryClose(library);
+    library = nullptr;
+    return false;
+  }
+  // Extension entry points are known to the library without a device; null where it lacks them.
+  alc.devicePause = reinterpret_cast<void (*)(ALCdevice*)>(alc.getProcAddress(nullptr, "alcDevicePauseSOFT"));
+  alc.deviceResume = reinterpret_cast<void (*)(ALCdevice*)>(alc.getProcAddress(nullptr, "alcDeviceResumeSOFT"));
+  BindLoaded();
+  return true;
 }
 
 void* OpenDevice(const char* name) {
   static bool registered = std::atexit(CloseAtExit) == 0;
   (void)registered;
-  ALCdevice* device = alcOpenDevice(name);
+  if (!Load()) return nullptr;
+  ALCdevice* device = alc.openDevice(name);
   if (device) openDevice = device;
   return device;
 }
 bool CloseDevice(void* device) {
   if (device == openDevice) openDevice = nullptr;
-  return alcCloseDevice(static_cast<ALCdevice*>(device)) != 0;
+  return library && alc.closeDevice(static_cast<ALCdevice*>(device)) != 0;
 }
 void* CreateContext(void* device, const int* attributes) {
-  ALCcontext* context = alcCreateContext(static_cast<ALCdevice*>(device), attributes);
+  ALCcontext* context = library ? alc.createContext(static_cast<ALCdevice*>(device), attributes) : nullptr;
   if (context) openContext = context;
   return context;
 }
 bool MakeContextCurrent(void* context) {
-  return alcMakeContextCurrent(static_cast<ALCcontext*>(context)) != 0;
+  return library && alc.makeContextCurrent(static_cast<ALCcontext*>(context)) != 0;
 }
 void DestroyContext(void* context) {
   if (context == openContext) openContext = nullptr;
-  alcDestroyContext(static_cast<ALCcontext*>(context));
+  if (library) alc.destroyContext(static_cast<ALCcontext*>(context));
+}
+void GetIntegerv(void* device, int param, int size, int* values) {
+  if (library) alc.getIntegerv(static_cast<ALCdevice*>(device), param, size, values);
+}
+void DevicePause(void* device) {
+  if (library && alc.devicePause) alc.devicePause(static_cast<ALCdevice*>(device));
+}
+void DeviceResume(void* device) {
+  if (library && alc.deviceResume) alc.deviceResume(static_cast<ALCdevice*>(device));
+}
+void Reload() {
+  if (!library || openDevice || openContext) return;
+  vgLibraryClose(library);
+  library = nullptr;
+  Load();
 }
 
-// constexpr so the table is filled at compile time, before any constructor could play.
-constexpr VgAlApi SystemAl() {
+// Before the library is loaded the AL entry points do nothing (the device makes no AL call
+// without a device anyway). constexpr so the table is filled before any constructor runs.
+constexpr VgAlApi SilentAl() {
   VgAlApi api{};
   api.OpenDevice = OpenDevice;
   api.CloseDevice = CloseDevice;
   api.CreateContext = CreateContext;
   api.MakeContextCurrent = MakeContextCurrent;
   api.DestroyContext = DestroyContext;
-  api.DistanceModel = alDistanceModel;
-  api.GetError = alGetError;
-  api.GenSources = alGenSources;
-  api.DeleteSources = alDeleteSources;
-  api.GenBuffers = alGenBuffers;
-  api.DeleteBuffers = alDeleteBuffers;
-  api.BufferData = alBufferData;
-  api.Sourcei = alSourcei;
-  api.Sourcef = alSourcef;
-  api.Source3f = alSource3f;
-  api.GetSourcei = alGetSourcei;
-  api.GetSource3f = alGetSource3f;
-  api.SourcePlay = alSourcePlay;
-  api.SourcePause = alSourcePause;
-  api.SourceStop = alSourceStop;
+  api.GetIntegerv = GetIntegerv;
+  api.DevicePause = DevicePause;
+  api.DeviceResume = DeviceResume;
+  api.Reload = Reload;
+  api.DistanceModel = [](int) {};
+  api.GetError = []() { return static_cast<int>(AL_NO_ERROR); };
+  api.GenSources = [](int n, unsigned int* names) { for (int i = 0; i < n; ++i) names[i] = 0; };
+  api.DeleteSources = [](int, const unsigned int*) {};
+  api.GenBuffers = [](int n, unsigned int* names) { for (int i = 0; i < n; ++i) names[i] = 0; };
+  api.DeleteBuffers = [](int, const unsigned int*) {};
+  api.BufferData = [](unsigned int, int, const void*, int, int) {};
+  api.Sourcei = [](unsigned int, int, int) {};
+  api.Sourcef = [](unsigned int, int, float) {};
+  api.Source3f = [](unsigned int, int, float, float, float) {};
+  api.GetSourcei = [](unsigned int, int, int*) {};
+  api.GetSource3f = [](unsigned int, int, float*, float*, float*) {};
+  api.SourcePlay = [](unsigned int) {};
+  api.SourcePause = [](unsigned int) {};
+  api.SourceStop = [](unsigned int) {};
   return api;
+}
+
+// Only the system table's own adapters load the library, so the table in use is the system
+// one whenever this runs.
+void BindLoaded() {
+  VgAlApi api = SilentAl();
+  api.DistanceModel = loaded.DistanceModel;
+  api.GetError = loaded.GetError;
+  api.GenSources = loaded.GenSources;
+  api.DeleteSources = loaded.DeleteSources;
+  api.GenBuffers = loaded.GenBuffers;
+  api.DeleteBuffers = loaded.DeleteBuffers;
+  api.BufferData = loaded.BufferData;
+  api.Sourcei = loaded.Sourcei;
+  api.Sourcef = loaded.Sourcef;
+  api.Source3f = loaded.Source3f;
+  api.GetSourcei = loaded.GetSourcei;
+  api.GetSource3f = loaded.GetSource3f;
+  api.SourcePlay = loaded.SourcePlay;
+  api.SourcePause = loaded.SourcePause;
+  api.SourceStop = loaded.SourceStop;
+  vgAl = api;
 }
 
 }  // namespace
 
-VgAlApi vgAl = SystemAl();
+VgAlApi vgAl = SilentAl();
 
-void vgAlBindSystem() { vgAl = SystemAl(); }
+void vgAlBindSystem() {
+  vgAl = SilentAl();
+  if (library) BindLoaded();
+}

@@ -1,6 +1,7 @@
 // The one seam between the audio device and OpenAL 1.1 with its context API: a table of the
-// AL and ALC entry points the device uses. The program binds it to OpenAL Soft
-// (vgAlBindSystem); tests may bind a recorder. Devices and contexts are opaque pointers here.
+// AL and ALC entry points the device uses. The program binds it to OpenAL Soft, loaded when
+// the first device is opened (vgAlBindSystem); tests may bind a recorder. Devices and
+// contexts are opaque pointers here.
 #pragma once
 
 struct VgAlApi {
@@ -10,6 +11,14 @@ struct VgAlApi {
   void* (*CreateContext)(void* device, const int* attributes);
   bool (*MakeContextCurrent)(void* context);
   void (*DestroyContext)(void* context);
+  void (*GetIntegerv)(void* device, int param, int size, int* values);
+  // Stop and restart the device's mixing altogether (ALC_SOFT_pause_device); nothing where
+  // the library lacks them.
+  void (*DevicePause)(void* device);
+  void (*DeviceResume)(void* device);
+  // Unloads the library and loads it again, so it looks for its outputs afresh (one that
+  // found no sound server at its start never looks again). Only while nothing of it is open.
+  void (*Reload)();
   // AL
   void (*DistanceModel)(int model);
   int (*GetError)();
@@ -28,7 +37,8 @@ struct VgAlApi {
   void (*SourceStop)(unsigned int source);
 };
 
-// The table every device call goes through. Starts bound to OpenAL Soft.
+// The table every device call goes through. Starts bound to OpenAL Soft: until a device is
+// opened the AL entry points do nothing, and without the library no device opens.
 extern VgAlApi vgAl;
 
 void vgAlBindSystem();

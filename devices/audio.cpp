@@ -1,9 +1,12 @@
 // gxtkAudio and gxtkSample: samples decoded whole by the host into OpenAL buffers, 33 channels
 // with their play/pause/stop state machine, music on channel 32, and the discarded-buffer list
-// that defers deleting a buffer until no source holds it. Driven by the audio module.
+// that defers deleting a buffer until no source holds it. Driven by the audio module; the
+// framework's delegate calls Service every update, which finds a lost device and a new one.
 #include "devices/audio.h"
 
 #include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -12,16 +15,25 @@
 #include "devices/al_api.h"
 #include "host/glfw_game.h"
 #include "runtime/console.h"
+#include "runtime/gc.h"
 
 std::vector<unsigned int> gxtkAudio::discarded;
+gxtkSample* gxtkSample::first = nullptr;
 
 // ----- gxtkSample -----
 
-gxtkSample::gxtkSample() {}
+gxtkSample::gxtkSample() : gxtkSample(0) {}
 
-gxtkSample::gxtkSample(unsigned int name) : buffer(name) {}
+gxtkSample::gxtkSample(unsigned int name) : buffer(name), next(first) {
+  if (first) first->prev = this;
+  first = this;
+}
 
-gxtkSample::~gxtkSample() { Discard(); }
+gxtkSample::~gxtkSample() {
+  Discard();
+  (prev ? prev->next : first) = next;
+  if (next) next->prev = prev;
+}
 
 void gxtkSample::SetBuffer(unsigned int name) { buffer = name; }
 
@@ -38,13 +50,20 @@ int gxtkSample::Discard() {
   }
   gc_external_free(bytes);
   bytes = 0;
+  path = String();
   return 0;
 }
 
 // ----- gxtkChannel -----
 
 unsigned int gxtkChannel::AL_Source() {
-  if (!source) vgAl.GenSources(1, &source);
+  if (!source) {
+    vgAl.GenSources(1, &source);
+    // A source made again on a new device takes what the channel's old one was given.
+    if (gain != 1) vgAl.Sourcef(source, AL_GAIN, gain);
+    if (pitch != 1) vgAl.Sourcef(source, AL_PITCH, pitch);
+    if (panned) vgAl.Source3f(source, AL_POSITION, std::sin(pan), 0, -std::cos(pan));
+  }
   return source;
 }
 
@@ -61,36 +80,176 @@ int SourceState(unsigned int source) {
 
 bool ValidChannel(int channel) { return channel >= 0 && channel < gxtkAudio::kChannels; }
 
+int AlFormat(int chans, int format) {
+  if (format == 1 && chans == 1) return AL_FORMAT_MONO8;
+  if (format == 1 && chans == 2) return AL_FORMAT_STEREO8;
+  if (format == 2 && chans == 1) return AL_FORMAT_MONO16;
+  if (format == 2 && chans == 2) return AL_FORMAT_STEREO16;
+  return 0;
+}
+
+// Whether the pointer is a sample not yet destroyed (it is not read, only compared).
+bool Alive(const gxtkSample* sample) {
+  for (const gxtkSample* s = gxtkSample::first; s; s = s->next) {
+    if (s == sample) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 gxtkAudio::gxtkAudio() {
   std::memset(channels, 0, sizeof(channels));
+  for (gxtkChannel& chan : channels) chan.gain = chan.pitch = 1;
+  Open(true);
+}
+
+bool gxtkAudio::Open(bool report) {
   alcDevice = vgAl.OpenDevice(nullptr);
   if (!alcDevice) {
-    vgPrint("OpenAl error: alcOpenDevice failed");
-    return;
+    if (report) vgPrint("OpenAl error: alcOpenDevice failed");
+    return false;
   }
   alcContext = vgAl.CreateContext(alcDevice, nullptr);
   if (!alcContext) {
-    vgPrint("OpenAl error: alcCreateContext failed");
+    if (report) vgPrint("OpenAl error: alcCreateContext failed");
     vgAl.CloseDevice(alcDevice);
     alcDevice = nullptr;
-    return;
+    return false;
   }
   if (!vgAl.MakeContextCurrent(alcContext)) {
-    vgPrint("OpenAl error: alcMakeContextCurrent failed");
-    vgAl.DestroyContext(alcContext);
-    vgAl.CloseDevice(alcDevice);
-    alcContext = nullptr;
-    alcDevice = nullptr;
-    return;
+    if (report) vgPrint("OpenAl error: alcMakeContextCurrent failed");
+    Close();
+    return false;
   }
   vgAl.DistanceModel(AL_NONE);
+  return true;
+}
+
+void gxtkAudio::Close() {
+  vgAl.MakeContextCurrent(nullptr);
+  vgAl.DestroyContext(alcContext);
+  vgAl.CloseDevice(alcDevice);
+  alcContext = nullptr;
+  alcDevice = nullptr;
+}
+
+bool gxtkAudio::Connected() {
+  int connected = 1;
+  vgAl.GetIntegerv(alcDevice, ALC_CONNECTED, 1, &connected);
+  return connected != 0;
+}
+
+// The device stopped every source when its output went; the buffers go with it. Channels
+// keep their state and keep time, so looped sounds and the music can go on later.
+void gxtkAudio::Lose() {
+  vgPrint("OpenAl error: device lost, trying to open another");
+  for (gxtkChannel& chan : channels) {
+    chan.source = 0;
+    if (chan.state != 0 && !Alive(chan.sample)) chan.state = 0;
+  }
+  for (gxtkSample* s = gxtkSample::first; s; s = s->next) {
+    gc_external_free(s->bytes);
+    s->buffer = 0;
+    s->bytes = 0;
+  }
+  discarded.clear();
+  Close();
+  retryClock_ = 2;  // the first try at the next update
+  failedOpens_ = 0;
+}
+
+void gxtkAudio::Upload(gxtkSample* sample, unsigned char* data, int chans, int format, int length, int hertz) {
+  unsigned int name = 0;
+  int size = format * chans * length;
+  vgAl.GenBuffers(1, &name);
+  vgAl.BufferData(name, AlFormat(chans, format), data, size, hertz);
+  sample->Hold(name, size);
+}
+
+// On a new device: every sample that came from a file gets a buffer again; looped sounds and
+// unfinished music play on from where they would be by now; cut-off one-shots are dropped.
+void gxtkAudio::Rebuild() {
+  VgGlfwGame* host = VgGlfwGame::_glfwGame;
+  for (gxtkSample* s = gxtkSample::first; s && host; s = s->next) {
+    if (s->buffer || s->path.Length() == 0) continue;
+    int length = 0, chans = 0, format = 0, hertz = 0;
+    unsigned char* data = host->LoadAudioData(s->path, &length, &chans, &format, &hertz);
+    if (data && AlFormat(chans, format)) Upload(s, data, chans, format, length, hertz);
+    std::free(data);
+  }
+  for (int i = 0; i < kChannels; ++i) {
+    gxtkChannel& chan = channels[i];
+    if (chan.state == 0) continue;
+    bool loops = chan.flags != 0;
+    double length = chan.sample->Seconds();
+    if (!(loops || i == kMusicChannel) || !chan.sample->buffer || (!loops && chan.offset >= length)) {
+      chan.state = 0;
+      continue;
+    }
+    if (loops && length > 0) chan.offset = std::fmod(chan.offset, length);
+    unsigned int source = chan.AL_Source();
+    vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(chan.sample->buffer));
+    vgAl.Sourcei(source, AL_LOOPING, loops ? AL_TRUE : AL_FALSE);
+    vgAl.Sourcei(source, AL_SAMPLE_OFFSET, static_cast<int>(chan.offset * chan.sample->hertz));
+    if (chan.state == 1) vgAl.SourcePlay(source);
+  }
+}
+
+void gxtkAudio::Service(double seconds) {
+  for (gxtkChannel& chan : channels) {
+    if (chan.state == 1) chan.offset += seconds * chan.pitch;
+  }
+  if (Live()) {
+    if ((checkClock_ += seconds) < 1) return;
+    checkClock_ = 0;
+    if (!Connected()) return Lose();
+    // Updates can fall behind the clock; the sources cannot.
+    for (gxtkChannel& chan : channels) {
+      if (chan.state == 1 && SourceState(chan.source) == AL_PLAYING && chan.sample->hertz > 0) {
+        int at = 0;
+        vgAl.GetSourcei(chan.source, AL_SAMPLE_OFFSET, &at);
+        chan.offset = static_cast<double>(at) / chan.sample->hertz;
+      }
+    }
+    return;
+  }
+  for (gxtkChannel& chan : channels) {
+    if (chan.state == 1 && Ended(chan)) chan.state = 0;
+  }
+  if ((retryClock_ += seconds) < 2) return;
+  retryClock_ = 0;
+  // The library gives up for good on an output whose server was not there when it started,
+  // so it is loaded afresh before a try; after the first minute only now and then, as some
+  // outputs keep a little memory with each load.
+  if (failedOpens_ < 30 || (failedOpens_ & (failedOpens_ - 1)) == 0) vgAl.Reload();
+  if (!Open(false)) {
+    ++failedOpens_;
+    return;
+  }
+  failedOpens_ = 0;
+  vgPrint("OpenAl: device opened, sound is back");
+  Rebuild();
+}
+
+// Whether a playing channel's sound has finished. A stopped source on a device that has lost
+// its output did not finish; without a device a sound finishes when its time is up.
+bool gxtkAudio::Ended(gxtkChannel& chan) {
+  if (Live()) {
+    if (SourceState(chan.source) != AL_STOPPED) return false;
+    if (Connected()) return true;
+    Lose();
+  }
+  return chan.flags == 0 && chan.offset >= chan.sample->Seconds();
 }
 
 void gxtkAudio::mark() {
+  // Without a device, and for looped sounds (whose sources stop only when the device goes),
+  // the channel's state alone says whether its sample is still wanted.
   for (gxtkChannel& chan : channels) {
-    if (chan.state != 0 && SourceState(chan.source) != AL_STOPPED) gc_mark_q(chan.sample);
+    if (chan.state != 0 && (!Live() || chan.flags != 0 || SourceState(chan.source) != AL_STOPPED)) {
+      gc_mark_q(chan.sample);
+    }
   }
   gc_mark_q(music);
 }
@@ -112,16 +271,19 @@ void gxtkAudio::FlushDiscarded() {
   discarded.swap(kept);
 }
 
+// Pausing the device as well stops its mixing thread, so a minimised game takes no CPU.
 int gxtkAudio::Suspend() {
   if (!Live()) return 0;
   for (gxtkChannel& chan : channels) {
     if (chan.state == 1 && SourceState(chan.source) == AL_PLAYING) vgAl.SourcePause(chan.source);
   }
+  vgAl.DevicePause(alcDevice);
   return 0;
 }
 
 int gxtkAudio::Resume() {
   if (!Live()) return 0;
+  vgAl.DeviceResume(alcDevice);
   for (gxtkChannel& chan : channels) {
     if (chan.state == 1 && SourceState(chan.source) == AL_PAUSED) vgAl.SourcePlay(chan.source);
   }
@@ -132,27 +294,18 @@ gxtkSample* gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, String path) {
   VgGlfwGame* host = VgGlfwGame::_glfwGame;
   if (!host) return nullptr;
   int length = 0, chans = 0, format = 0, hertz = 0;
-  unsigned char* data = host->LoadAudioData(path, &length, &chans, &format, &hertz);
+  unsigned char* data = host->TakeAudioData(path, &length, &chans, &format, &hertz);
   if (!data) return nullptr;
-
-  int alFormat = 0;
-  if (format == 1 && chans == 1) alFormat = AL_FORMAT_MONO8;
-  if (format == 1 && chans == 2) alFormat = AL_FORMAT_STEREO8;
-  if (format == 2 && chans == 1) alFormat = AL_FORMAT_MONO16;
-  if (format == 2 && chans == 2) alFormat = AL_FORMAT_STEREO16;
   // OpenAL would refuse the data and leave an empty buffer that plays nothing; a layout it
   // cannot play is reported like an unreadable file instead.
-  if (!alFormat) {
+  if (!AlFormat(chans, format)) {
     std::free(data);
     return nullptr;
   }
-  if (Live()) {
-    unsigned int buffer = 0;
-    int size = format * chans * length;
-    vgAl.GenBuffers(1, &buffer);
-    vgAl.BufferData(buffer, alFormat, data, size, hertz);
-    sample->Hold(buffer, size);
-  }
+  sample->path = path;
+  sample->frames = length;
+  sample->hertz = hertz;
+  if (Live()) Upload(sample, data, chans, format, length, hertz);
   std::free(data);
   return sample;
 }
@@ -163,18 +316,21 @@ gxtkSample* gxtkAudio::LoadSample(String path) {
 }
 
 int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
-  if (!sample || !ValidChannel(channel) || !Live()) return 0;
-  FlushDiscarded();
+  if (!sample || !ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
-  unsigned int source = chan.AL_Source();
-  vgAl.SourceStop(source);
-  vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(sample->buffer));
-  vgAl.Sourcei(source, AL_LOOPING, flags ? AL_TRUE : AL_FALSE);
-  vgAl.SourcePlay(source);
+  if (Live()) {
+    FlushDiscarded();
+    unsigned int source = chan.AL_Source();
+    vgAl.SourceStop(source);
+    vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(sample->buffer));
+    vgAl.Sourcei(source, AL_LOOPING, flags ? AL_TRUE : AL_FALSE);
+    vgAl.SourcePlay(source);
+  }
   if (channel == kMusicChannel && sample != music) ReleaseMusic();
   gc_assign(chan.sample, sample);
   chan.state = 1;
   chan.flags = flags;
+  chan.offset = 0;
   return 0;
 }
 
@@ -182,7 +338,7 @@ int gxtkAudio::StopChannel(int channel) {
   if (!ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
   if (chan.state != 0) {
-    vgAl.SourceStop(chan.source);
+    if (Live()) vgAl.SourceStop(chan.source);
     chan.state = 0;
   }
   if (channel == kMusicChannel) ReleaseMusic();
@@ -193,10 +349,10 @@ int gxtkAudio::PauseChannel(int channel) {
   if (!ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
   if (chan.state == 1) {
-    if (SourceState(chan.source) == AL_STOPPED) {
+    if (Ended(chan)) {
       chan.state = 0;
     } else {
-      vgAl.SourcePause(chan.source);
+      if (Live()) vgAl.SourcePause(chan.source);
       chan.state = 2;
     }
   }
@@ -207,7 +363,7 @@ int gxtkAudio::ResumeChannel(int channel) {
   if (!ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
   if (chan.state == 2) {
-    vgAl.SourcePlay(chan.source);
+    if (Live()) vgAl.SourcePlay(chan.source);
     chan.state = 1;
   }
   return 0;
@@ -216,31 +372,48 @@ int gxtkAudio::ResumeChannel(int channel) {
 int gxtkAudio::ChannelState(int channel) {
   if (!ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
-  if (chan.state == 1 && SourceState(chan.source) == AL_STOPPED) chan.state = 0;
+  if (chan.state == 1 && Ended(chan)) chan.state = 0;
   return chan.state;
 }
 
 int gxtkAudio::SetVolume(int channel, float volume) {
-  if (!ValidChannel(channel) || !Live()) return 0;
-  vgAl.Sourcef(channels[channel].AL_Source(), AL_GAIN, volume);
+  if (!ValidChannel(channel)) return 0;
+  gxtkChannel& chan = channels[channel];
+  if (Live()) vgAl.Sourcef(chan.AL_Source(), AL_GAIN, volume);
+  chan.gain = volume;
   return 0;
 }
 
 int gxtkAudio::SetPan(int channel, float pan) {
-  if (!ValidChannel(channel) || !Live()) return 0;
-  vgAl.Source3f(channels[channel].AL_Source(), AL_POSITION, std::sin(pan), 0, -std::cos(pan));
+  if (!ValidChannel(channel)) return 0;
+  gxtkChannel& chan = channels[channel];
+  if (Live()) vgAl.Source3f(chan.AL_Source(), AL_POSITION, std::sin(pan), 0, -std::cos(pan));
+  chan.pan = pan;
+  chan.panned = true;
   return 0;
 }
 
 int gxtkAudio::SetRate(int channel, float rate) {
-  if (!ValidChannel(channel) || !Live()) return 0;
-  vgAl.Sourcef(channels[channel].AL_Source(), AL_PITCH, rate);
+  if (!ValidChannel(channel)) return 0;
+  gxtkChannel& chan = channels[channel];
+  if (Live()) vgAl.Sourcef(chan.AL_Source(), AL_PITCH, rate);
+  chan.pitch = rate;
+  return 0;
+}
+
+int gxtkAudio::PrefetchMusic(String path) {
+  if (VgGlfwGame* host = VgGlfwGame::_glfwGame) host->PrefetchAudioData(path);
+  prefetched_.push_back(path);
   return 0;
 }
 
 int gxtkAudio::PlayMusic(String path, int flags) {
   StopMusic();
   gxtkSample* sample = LoadSample(path);
+  // Decoded again at once, off the main thread, for the next time the tune starts.
+  for (const String& tune : prefetched_) {
+    if (tune == path && VgGlfwGame::_glfwGame) VgGlfwGame::_glfwGame->PrefetchAudioData(path);
+  }
   if (!sample) return -1;
   PlaySample(sample, kMusicChannel, flags);
   gc_assign(music, sample);

@@ -1,7 +1,8 @@
 // The audio device: 33 OpenAL channels (0..31 for effects, 32 for music) with a small
 // play/pause/stop state machine, samples loaded whole from WAV or Ogg files, and the list of
 // discarded buffers deleted once no source holds them. Created by the application framework;
-// driven by the audio module. Runs silently when no OpenAL device or context can be had.
+// driven by the audio module. Runs silently when no OpenAL device or context can be had, and
+// gets its sound back when one can be had again (Service).
 #pragma once
 #include <vector>
 
@@ -12,6 +13,10 @@ class gxtkSample : public Object {
  public:
   unsigned int buffer = 0;
   int bytes = 0;  // the buffer's size, reported to the collector as held outside its heap
+  // Where the sound came from, so its buffer can be made again on a new device (empty for a
+  // sample made from a buffer, or once discarded), and how long it plays.
+  String path;
+  int frames = 0, hertz = 0;
 
   gxtkSample();
   explicit gxtkSample(unsigned int buffer);
@@ -21,6 +26,13 @@ class gxtkSample : public Object {
   // Stores a filled buffer of the given size.
   void Hold(unsigned int buffer, int bytes);
   virtual int Discard();
+
+  double Seconds() const { return hertz > 0 ? static_cast<double>(frames) / hertz : 0; }
+
+  // Every sample not yet destroyed, linked through the samples themselves.
+  static gxtkSample* first;
+  gxtkSample* prev = nullptr;
+  gxtkSample* next = nullptr;
 };
 
 struct gxtkChannel {
@@ -28,6 +40,11 @@ struct gxtkChannel {
   gxtkSample* sample;
   int flags;
   int state;  // 0 stopped, 1 playing, 2 paused
+  // What the source was given, to give a new source after a device change, and how far
+  // into its sample the channel has played (seconds of sample time, kept while playing).
+  float gain, pitch, pan;
+  bool panned;
+  double offset;
 
   // The channel's source, generated on first use.
   unsigned int AL_Source();
@@ -70,11 +87,34 @@ class gxtkAudio : public Object {
   virtual int MusicState();
   virtual int SetMusicVolume(float volume);
 
+  // Has the host decode a tune ahead of its PlayMusic, off the main thread, and again after
+  // each time it has been played, so a tune starts without a long decode in the update.
+  int PrefetchMusic(String path);
+  // Called once per update with its length: moves the channels' positions on, checks about
+  // once a second that the device is still connected, and while there is none tries every
+  // two seconds or so to open one; then every sample gets its buffer again, and looped
+  // sounds and the music play on from about where they would be.
+  void Service(double seconds);
+
   // Deletes the discarded buffers no source holds any more; keeps the rest for later. Runs
   // before loads and plays, and once per update so buffers go back while nothing plays.
   void FlushDiscarded();
   // Gives up the buffer of the sample PlayMusic made, which nothing else can play.
   void ReleaseMusic();
-  // False when construction failed to get a device and context: every call is then a no-op.
+  // False while there is no device and context: the channels then only keep time.
   bool Live() const { return alcContext != nullptr; }
+
+ private:
+  bool Open(bool report);
+  void Close();
+  void Lose();
+  void Rebuild();
+  bool Connected();
+  bool Ended(gxtkChannel& chan);
+  void Upload(gxtkSample* sample, unsigned char* data, int chans, int format, int length, int hertz);
+
+  double checkClock_ = 0, retryClock_ = 0;
+  int failedOpens_ = 0;
+  bool suspended_ = false;
+  std::vector<String> prefetched_;
 };

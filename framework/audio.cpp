@@ -64,6 +64,11 @@ int vg_audio_PlayMusic(String path, int flags) {
   return vg_audio_device->PlayMusic(vg_data_FixDataPath(path), flags);
 }
 
+int vg_audio_PrefetchMusic(String path) {
+  if (vg_audio_device) vg_audio_device->PrefetchMusic(vg_data_FixDataPath(path));
+  return 0;
+}
+
 int vg_audio_StopMusic() {
   if (vg_audio_device) vg_audio_device->StopMusic();
   return 0;

@@ -31,6 +31,8 @@ int vg_audio_SetChannelPan(int channel, float pan);
 int vg_audio_SetChannelRate(int channel, float rate);
 // 0 playing, -1 when the file could not be loaded.
 int vg_audio_PlayMusic(String path, int flags = 1);
+// Decodes a tune ahead of its vg_audio_PlayMusic, off the main thread, so it starts at once.
+int vg_audio_PrefetchMusic(String path);
 int vg_audio_StopMusic();
 int vg_audio_PauseMusic();
 int vg_audio_ResumeMusic();

@@ -86,6 +86,11 @@ int c_MyApp::p_OnCreate() {
   m_TiltX0 = 0;
   m_TiltY0 = 0;
   p_Reload();
+  // The tunes decode while the loader runs, so a game or the credits start without a wait.
+  if (vg_Vantorell_HasMusicStream == 1) {
+    vg_audio_PrefetchMusic("sfx/Brisklet.ogg");
+    vg_audio_PrefetchMusic("sfx/Sollenmark.ogg");
+  }
   m_TuneChoice = 2;
   m_MenuSlide = -32;
   m_Paused = 0;

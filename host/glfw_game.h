@@ -2,7 +2,11 @@
 // main loop, input translation and image/sound decoding for the devices. Start-up creates the
 // one VgTarvikGame; the game reaches the window switch through VgGlfwGame::_glfwGame.
 #pragma once
+#include <memory>
+
 #include "host/game.h"
+
+struct VgAudioPrefetch;
 
 // Incremented each time a window (and with it a new OpenGL context) is opened; the graphics
 // device compares it with the value its textures were made under.
@@ -34,6 +38,12 @@ class VgGlfwGame : public VgGame {
   virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
   virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
                                        int* hertz);
+  // Long sounds decoded ahead of need (host/audio_prefetch.cpp): PrefetchAudioData opens the
+  // file and has a worker thread decode it; TakeAudioData hands that result over (waiting
+  // for the worker if it is not done yet) and forgets it, or is LoadAudioData for a file
+  // that was not prefetched. Main thread only, like LoadAudioData.
+  void PrefetchAudioData(String path);
+  unsigned char* TakeAudioData(String path, int* length, int* channels, int* format, int* hertz);
 
   // Replaces the window: held keys are released first, then a new window (and context) opens.
   virtual void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
@@ -59,6 +69,7 @@ class VgGlfwGame : public VgGame {
   static int OnWindowClose();
 
  protected:
+  std::shared_ptr<VgAudioPrefetch> _prefetch;
   bool _iconified;
   double _nextUpdate;
   double _updatePeriod;

@@ -70,16 +70,16 @@ class Reader {
   size_t left_;
 };
 
-bool IsRegularFile(FILE* file) {
-  struct stat st;
-  return fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool EndsWithLower(const String& path, const char* ext) {
   return path.ToLower().EndsWith(String(ext));
 }
 
 }  // namespace
+
+bool vgIsRegularFile(FILE* file) {
+  struct stat st;
+  return fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth) {
   long start = std::ftell(file);
@@ -269,7 +269,7 @@ unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, in
 unsigned char* VgGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {
   FILE* file = OpenFile(path, String("rb"));
   if (!file) return nullptr;
-  unsigned char* data = IsRegularFile(file) ? vgLoadImageFile(file, width, height, depth) : nullptr;
+  unsigned char* data = vgIsRegularFile(file) ? vgLoadImageFile(file, width, height, depth) : nullptr;
   std::fclose(file);
   return data;
 }
@@ -279,7 +279,7 @@ unsigned char* VgGlfwGame::LoadAudioData(String path, int* length, int* channels
   FILE* file = OpenFile(path, String("rb"));
   if (!file) return nullptr;
   unsigned char* data = nullptr;
-  if (IsRegularFile(file)) {
+  if (vgIsRegularFile(file)) {
     if (EndsWithLower(path, ".wav")) {
       data = vgLoadWAV(file, length, channels, format, hertz);
     } else if (EndsWithLower(path, ".ogg")) {

@@ -13,6 +13,9 @@ constexpr long long kVgMaxOggSamples = 1LL << 27;
 // Most memory the Vorbis decoder may take for its tables and working space.
 constexpr size_t kVgMaxOggArena = 32u << 20;
 
+// False for a directory, a pipe or a device: what the decoders must not read.
+bool vgIsRegularFile(FILE* file);
+
 // Decodes a PNG (or another format stb_image reads) with the file's own channel count.
 unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth);
 

@@ -80,8 +80,10 @@ TEST_F(AudioChannels, SuspendPausesOnlyWhatPlaysAndMusicHasItsOwnChannel) {
   audio->PlaySample(sample, 1, 0);
   audio->PauseChannel(1);
   audio->Suspend();
+  EXPECT_EQ(al.calls.back(), "DevicePause") << "the whole device pauses too, so it mixes nothing";
   EXPECT_EQ(States(0), std::make_pair(1, kPaused)) << "channel states are left alone";
   audio->Resume();
+  EXPECT_EQ(al.Count("DeviceResume"), 1);
   EXPECT_EQ(SourceOf(0).state, kPlaying);
   EXPECT_EQ(SourceOf(1).state, kPaused) << "a channel the game paused stays paused";
 
@@ -93,6 +95,33 @@ TEST_F(AudioChannels, SuspendPausesOnlyWhatPlaysAndMusicHasItsOwnChannel) {
   EXPECT_EQ(audio->MusicState(), 1);
   EXPECT_EQ(audio->PlayMusic(String("tarvik://data/none.ogg"), 1), -1);
   EXPECT_EQ(States(32), std::make_pair(0, kStopped)) << "the old tune stopped before the load";
+}
+
+TEST_F(AudioChannels, ALostDeviceIsReplacedAndLoopsAndMusicPlayOnFromWhereTheyWouldBe) {
+  String tune = WavFile("tune.wav", 80000);  // 10 s
+  audio->PlaySample(sample, 2, 1);
+  audio->SetVolume(2, 0.5f);
+  audio->PlaySample(sample, 3, 0);
+  ASSERT_EQ(audio->PlayMusic(tune, 0), 0);
+  ::testing::internal::CaptureStdout();
+  audio->Service(0.5);
+  al.connected = false;  // the output went; no update sees it yet
+  al.failure = AlRecorder::kOpenDevice;
+  for (int i = 0; i < 3; ++i) audio->Service(0.5);  // found at 1 s, a failed try at 1.5 s
+  EXPECT_FALSE(audio->Live());
+  EXPECT_EQ(audio->ChannelState(2) * 10 + audio->MusicState(), 11) << "no difference but silence";
+  al.failure = AlRecorder::kNone, al.connected = true;
+  al.calls.clear();
+  audio->Service(2);  // 4 s
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "OpenAl error: device lost, trying to open another\nOpenAl: device opened, sound is back\n");
+  ASSERT_TRUE(audio->Live());
+  EXPECT_EQ(al.Count("Reload"), 1) << "the library looks for outputs afresh";
+  EXPECT_EQ(States(2), std::make_pair(1, kPlaying));
+  EXPECT_TRUE(SourceOf(2).looping && SourceOf(2).gain == 0.5f && al.BufferLive(SourceOf(2).buffer));
+  EXPECT_EQ(States(32), std::make_pair(1, kPlaying));
+  EXPECT_EQ(SourceOf(32).offset, 4 * 8000) << "the music goes on where it would be";
+  EXPECT_EQ(audio->ChannelState(3), 0) << "a one-shot cut off is dropped";
 }
 
 gxtkAudio* rootedAudio = nullptr;
@@ -142,9 +171,16 @@ TEST_P(SilentAudio, PrintsWhyAndThenAsksNothingOfOpenAl) {
   audio->Suspend();
   audio->Resume();
   EXPECT_EQ(audio->PlayMusic(wav, 1), 0);
-  EXPECT_EQ(audio->MusicState() + audio->ChannelState(0), 0);
+  EXPECT_EQ(audio->MusicState() * 10 + audio->ChannelState(0), 12) << "silent channels keep their states";
   audio->mark();
   EXPECT_TRUE(al.calls.empty());
+  // A device that can be had later brings the sound: the music plays, the paused loop waits.
+  al.failure = AlRecorder::kNone;
+  audio->Service(2);
+  ASSERT_TRUE(audio->Live() && s->buffer != 0);
+  EXPECT_EQ(al.sources.at(audio->channels[32].source).state, kPlaying);
+  const AlRecorder::Source& loop = al.sources.at(audio->channels[0].source);
+  EXPECT_TRUE(loop.state != kPlaying && loop.looping && loop.position[0] == std::sin(1.0f));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFailure, SilentAudio,

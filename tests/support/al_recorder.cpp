@@ -3,6 +3,8 @@
 #include "tests/support/al_recorder.h"
 
 #include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
 
 #include <algorithm>
 #include <utility>
@@ -32,6 +34,13 @@ struct AlRecorderHooks {
     return Rec("MakeContextCurrent"), active->failure != AlRecorder::kMakeCurrent;
   }
   static void DestroyContext(void*) { Rec("DestroyContext"); }
+  static void GetIntegerv(void*, int param, int, int* values) {
+    Rec("GetIntegerv");
+    if (param == ALC_CONNECTED) *values = active->connected;
+  }
+  static void DevicePause(void*) { Rec("DevicePause"); }
+  static void DeviceResume(void*) { Rec("DeviceResume"); }
+  static void Reload() { Rec("Reload"); }
   static void DistanceModel(int) { Rec("DistanceModel"); }
   static int GetError() { return Rec("GetError"), std::exchange(active->pendingError_, AL_NO_ERROR); }
   static void GenSources(int n, unsigned int* names) {
@@ -72,6 +81,7 @@ struct AlRecorderHooks {
     if (AlRecorder::Source* s = Find("Sourcei", source)) {
       if (param == AL_BUFFER) s->buffer = static_cast<unsigned int>(value);
       if (param == AL_LOOPING) s->looping = value != 0;
+      if (param == AL_SAMPLE_OFFSET) s->offset = value;
     }
   }
   static void Sourcef(unsigned int source, int param, float value) {
@@ -87,6 +97,7 @@ struct AlRecorderHooks {
   static void GetSourcei(unsigned int source, int param, int* value) {
     AlRecorder::Source* s = Find("GetSourcei", source);
     if (s && param == AL_SOURCE_STATE) *value = s->state;
+    if (s && param == AL_SAMPLE_OFFSET) *value = s->offset;
   }
   static void GetSource3f(unsigned int source, int param, float* x, float* y, float* z) {
     AlRecorder::Source* s = Find("GetSource3f", source);
@@ -107,11 +118,12 @@ struct AlRecorderHooks {
 AlRecorder::AlRecorder(Failure f) : failure(f) {
   active = this;
   using H = AlRecorderHooks;
-  vgAl = VgAlApi{H::OpenDevice,   H::CloseDevice,   H::CreateContext, H::MakeContextCurrent,
-                 H::DestroyContext, H::DistanceModel, H::GetError,    H::GenSources,
-                 H::DeleteSources, H::GenBuffers,   H::DeleteBuffers, H::BufferData,
-                 H::Sourcei,      H::Sourcef,       H::Source3f,      H::GetSourcei,
-                 H::GetSource3f,  H::SourcePlay,    H::SourcePause,   H::SourceStop};
+  vgAl = VgAlApi{H::OpenDevice,  H::CloseDevice,   H::CreateContext, H::MakeContextCurrent,
+                 H::DestroyContext, H::GetIntegerv, H::DevicePause, H::DeviceResume,
+                 H::Reload,      H::DistanceModel, H::GetError,      H::GenSources,
+                 H::DeleteSources, H::GenBuffers,  H::DeleteBuffers, H::BufferData,
+                 H::Sourcei,     H::Sourcef,       H::Source3f,      H::GetSourcei,
+                 H::GetSource3f, H::SourcePlay,    H::SourcePause,   H::SourceStop};
 }
 
 AlRecorder::~AlRecorder() {

@@ -1,7 +1,8 @@
 // A stand-in for OpenAL behind the audio device's call table: a small simulation of sources
 // (state, buffer, looping, gain, pitch, position) and buffers, with the one error OpenAL
 // raises when a buffer still attached to a source is deleted. Tests decide when a sound
-// ends (Finish) and whether the device or context can be had. One recorder at a time.
+// ends (Finish), whether the device or context can be had and whether the device stays
+// connected. One recorder at a time.
 #pragma once
 #include <map>
 #include <string>
@@ -17,6 +18,7 @@ class AlRecorder {
     bool looping = false;
     float gain = 1, pitch = 1;
     float position[3] = {0, 0, 0};
+    int offset = 0;  // AL_SAMPLE_OFFSET as last set
   };
 
   explicit AlRecorder(Failure failure = kNone);
@@ -25,6 +27,7 @@ class AlRecorder {
   AlRecorder& operator=(const AlRecorder&) = delete;
 
   Failure failure;
+  bool connected = true;  // ALC_CONNECTED; false as when the output has gone
   std::vector<std::string> calls;  // entry point names, e.g. "SourcePlay"
   std::map<unsigned int, Source> sources;
   std::vector<unsigned int> buffers;  // generated and not deleted
