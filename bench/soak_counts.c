@@ -19,7 +19,13 @@ static void write_counts(void) {
   fclose(f);
 }
 
-#define REAL(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
+/* The game loads OpenAL itself, outside the global scope, and looks its entry points up here
+ * first; the real ones are then in that loaded copy. */
+static void* real(const char* name) {
+  void* f = dlsym(RTLD_NEXT, name);
+  return f ? f : dlsym(dlopen("libopenal.so.1", RTLD_NOW | RTLD_NOLOAD), name);
+}
+#define REAL(name) ((__typeof__(&name))real(#name))
 
 void alGenBuffers(ALsizei n, ALuint* names) {
   REAL(alGenBuffers)(n, names);
@@ -29,7 +35,7 @@ void alGenBuffers(ALsizei n, ALuint* names) {
 
 void alDeleteBuffers(ALsizei n, const ALuint* names) {
   REAL(alDeleteBuffers)(n, names);
-  for (ALsizei i = 0; i < n; ++i) buffers -= names[i] && !alIsBuffer(names[i]);
+  for (ALsizei i = 0; i < n; ++i) buffers -= names[i] && !REAL(alIsBuffer)(names[i]);
   write_counts();
 }
 

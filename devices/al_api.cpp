@@ -48,13 +48,13 @@ void CloseAtExit() {
   openDevice = nullptr;
 }
 
+VgAlApi Bound();
+
 template <typename T>
 bool Bind(T& slot, const char* name) {
   slot = reinterpret_cast<T>(vgLibrarySymbol(library, name));
   return slot != nullptr;
 }
-
-void BindLoaded();
 
 // Loads the library and fills `alc` and `loaded`; false (and nothing loaded) when the library
 // or one of the entry points the device needs is missing.
@@ -81,14 +81,14 @@ bool Load() {
   // Extension entry points are known to the library without a device; null where it lacks them.
   alc.devicePause = reinterpret_cast<void (*)(ALCdevice*)>(alc.getProcAddress(nullptr, "alcDevicePauseSOFT"));
   alc.deviceResume = reinterpret_cast<void (*)(ALCdevice*)>(alc.getProcAddress(nullptr, "alcDeviceResumeSOFT"));
-  BindLoaded();
   return true;
 }
 
 void* OpenDevice(const char* name) {
   static bool registered = std::atexit(CloseAtExit) == 0;
   (void)registered;
-  if (!Load()) return nullptr;
+  if (!library && Load()) vgAl = Bound();
+  if (!library) return nullptr;
   ALCdevice* device = alc.openDevice(name);
   if (device) openDevice = device;
   return device;
@@ -123,10 +123,11 @@ void Reload() {
   vgLibraryClose(library);
   library = nullptr;
   Load();
+  vgAl = Bound();
 }
 
-// Before the library is loaded the AL entry points do nothing (the device makes no AL call
-// without a device anyway). constexpr so the table is filled before any constructor runs.
+// Without the library the AL entry points do nothing (the device makes no AL call without a
+// device anyway).
 constexpr VgAlApi SilentAl() {
   VgAlApi api{};
   api.OpenDevice = OpenDevice;
@@ -156,10 +157,10 @@ constexpr VgAlApi SilentAl() {
   return api;
 }
 
-// Only the system table's own adapters load the library, so the table in use is the system
-// one whenever this runs.
-void BindLoaded() {
+// The system table: the adapters above and, once the library is loaded, its AL entry points.
+VgAlApi Bound() {
   VgAlApi api = SilentAl();
+  if (!library) return api;
   api.DistanceModel = loaded.DistanceModel;
   api.GetError = loaded.GetError;
   api.GenSources = loaded.GenSources;
@@ -175,14 +176,13 @@ void BindLoaded() {
   api.SourcePlay = loaded.SourcePlay;
   api.SourcePause = loaded.SourcePause;
   api.SourceStop = loaded.SourceStop;
-  vgAl = api;
+  return api;
 }
 
 }  // namespace
 
-VgAlApi vgAl = SilentAl();
+// Loaded at start-up, so the table holds the library's own entry points from the first call
+// on (a test may wrap one of them) unless the library is loaded afresh.
+VgAlApi vgAl = (Load(), Bound());
 
-void vgAlBindSystem() {
-  vgAl = SilentAl();
-  if (library) BindLoaded();
-}
+void vgAlBindSystem() { vgAl = Bound(); }

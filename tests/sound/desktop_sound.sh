@@ -19,7 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-fail() { echo "FAIL: $*"; [ -f "$tmp/game.log" ] && sed 's/^/  game: /' "$tmp/game.log" | tail -20; exit 1; }
+fail() { echo "FAIL: $*"; [ -n "${VG_SOUND_VERBOSE:-}" ] && grep -c "Initializing library" "$tmp/game.log"; [ -f "$tmp/game.log" ] && sed 's/^/  game: /' "$tmp/game.log" | tail -20; exit 1; }
 
 mkdir -p "$tmp/rt" "$tmp/home" "$tmp/work" && chmod 700 "$tmp/rt"
 ln -s "$build/game/data" "$tmp/work/data"
@@ -67,7 +67,7 @@ mean_rms() { window_rms "$1" | awk '{ s += $1 * $1; n++ } END { printf "%.3f\n",
 
 game_pid=""
 start_game() {
-  (cd "$tmp/work" && ALSOFT_DRIVERS=pulse exec "$build/game/vantorell" >"$tmp/game.log" 2>&1) &
+  (cd "$tmp/work" && ALSOFT_DRIVERS=pulse ALSOFT_LOGLEVEL=${VG_ALSOFT_LOGLEVEL:-0} exec "$build/game/vantorell" >"$tmp/game.log" 2>&1) &
   game_pid=$!
   pids+=("$game_pid")
   window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Vantorell$' | head -1)"
@@ -147,5 +147,6 @@ case "$mode" in
     ;;
   *) fail "unknown mode $mode" ;;
 esac
+[ -n "${VG_SOUND_VERBOSE:-}" ] && grep -c "Initializing library" "$tmp/game.log"
 grep -h "OpenAl" "$tmp/game.log" | sed "s/^/  game: /"
 echo "PASS: $mode"
