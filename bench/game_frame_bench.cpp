@@ -164,8 +164,8 @@ void Print(int w, int hgt, Run& run) {
       dr.push_back(s.draws), le.push_back(s.least);
     }
     double draws = Percentile(dr, 0.5), least = Percentile(le, 0.5);
-    std::printf("| %s | %zu | %.0f us | %.0f us | %.2f ms | %.2f ms | %.0f (max %.0f) | %.0f (max %.0f) "
-                "| %.0f (max %.0f) | %.2f |\n",
+    std::printf("| %s | %zu | %.0f us | %.0f us | %.2f ms | %.2f ms | %.0f (max %.0f) "
+                "| %.0f (max %.0f) | %.0f (max %.0f) | %.2f |\n",
                 name.c_str(), v.size(), Percentile(up, 0.5), Percentile(up, 0.99),
                 Percentile(re, 0.5) / 1000, Percentile(re, 0.99) / 1000, Percentile(rec, 0.5),
                 Percentile(rec, 1), draws, Percentile(dr, 1), least, Percentile(le, 1),

@@ -16,7 +16,9 @@ constexpr int kW = 640, kH = 480;
 
 int drawCalls = 0;
 void (*realDrawElements)(unsigned int, int, unsigned int, const void*);
-void CountElements(unsigned int m, int n, unsigned int t, const void* i) { ++drawCalls, realDrawElements(m, n, t, i); }
+void CountElements(unsigned int m, int n, unsigned int t, const void* i) {
+  ++drawCalls, realDrawElements(m, n, t, i);
+}
 
 // Draws each record on its own: the blend mode the replay sets before every record flushes.
 class FlushPerRecord : public gxtkGraphics {

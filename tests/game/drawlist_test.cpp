@@ -143,8 +143,8 @@ TEST(DrawList, ReplayDrawsEachRecordKindFittedToTheWindow) {
     };
     const Case cases[] = {
         {"background", [](c_MyApp*) {}, 1, 0, 4, {-1, -1, 1281, 961}},
-        {"rectangle, in the background's batch", [](c_MyApp* a) { a->p_Rect(10, 20, 30, 40); }, 1, 4,
-         4, {20, 40, 80, 120}},
+        {"rectangle, in the background's batch", [](c_MyApp* a) { a->p_Rect(10, 20, 30, 40); },
+         1, 4, 4, {20, 40, 80, 120}},
         {"oval", [](c_MyApp* a) { a->p_Oval(100, 100, 10, 20); }, 2, 0, 0, {180, 160, 220, 240}},
         {"image, centred at design size", [](c_MyApp* a) { a->p_DrawImg(97, 100, 50, 2); }, 2, 0, 4,
          {168, 68, 232, 132}},
@@ -158,7 +158,8 @@ TEST(DrawList, ReplayDrawsEachRecordKindFittedToTheWindow) {
       h.gl().Clear();
       h.Render();
       EXPECT_EQ(c.draws, h.gl().DrawCalls()) << c.what;
-      std::vector<float> b = box(c.first, c.vertices ? c.vertices : vg_graphics_device->OvalSegments(40, 80));
+      int n = c.vertices ? c.vertices : vg_graphics_device->OvalSegments(40, 80);
+      std::vector<float> b = box(c.first, n);
       for (int i = 0; i < 4; ++i) EXPECT_NEAR(c.box[i], b[i], 0.5) << c.what << " " << i;
     }
   }, window);

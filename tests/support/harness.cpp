@@ -156,7 +156,8 @@ void FillCreditsScene(c_MyApp* a) {
   for (int i = 0; i < 501; ++i) {
     float* o = &a->m_Objects[i * 10];
     int kind = i % 10;  // letters, stars and a name picture; too tough to be destroyed
-    o[0] = kind < 7 ? 1 : (kind < 9 ? 2 : 9), o[1] = 60.0f + (i % 40) * 14, o[2] = 30.0f + (i / 40) * 32;
+    o[0] = kind < 7 ? 1 : (kind < 9 ? 2 : 9);
+    o[1] = 60.0f + (i % 40) * 14, o[2] = 30.0f + (i / 40) * 32;
     o[3] = o[4] = 0, o[5] = 1000, o[8] = kind == 9 ? 1 : 2, o[9] = 1000;
     o[7] = kind == 9 ? static_cast<float>(1 + i) : (kind < 7 ? 33.0f + i % 58 : 10.0f);
   }
