@@ -65,9 +65,10 @@ struct AlRecorderHooks {
     auto& b = active->buffers;
     for (int i = 0; i < n; ++i) b.erase(std::remove(b.begin(), b.end(), names[i]), b.end());
   }
-  static void BufferData(unsigned int buffer, int, const void*, int size, int) {
+  static void BufferData(unsigned int buffer, int format, const void*, int size, int) {
     Rec("BufferData");
     active->bufferBytes[buffer] = size;
+    active->bufferFormats[buffer] = format;
   }
   // The named source, or null with AL_INVALID_NAME pending, as OpenAL reports it.
   static AlRecorder::Source* Find(const char* call, unsigned int source) {

@@ -31,7 +31,7 @@ class AlRecorder {
   std::vector<std::string> calls;  // entry point names, e.g. "SourcePlay"
   std::map<unsigned int, Source> sources;
   std::vector<unsigned int> buffers;  // generated and not deleted
-  std::map<unsigned int, int> bufferBytes;
+  std::map<unsigned int, int> bufferBytes, bufferFormats;  // as BufferData last gave them
 
   // The sound on that source has played to its end.
   void Finish(unsigned int source);
