@@ -140,6 +140,36 @@ struct Run {
   void Tap(int key) { h->Press(key), Frame(), h->Release(key), Frame(); }
 };
 
+// The device as it was before it kept its batch across a blend mode already in force: every
+// SetBlend flushes, so the replay draws each record with a call of its own.
+class FlushPerRecord : public gxtkGraphics {
+ public:
+  int SetBlend(int blend) override { return Flush(), gxtkGraphics::SetBlend(blend); }
+};
+
+// The current list rendered 200 times through each device in turn, so both see the same
+// frame at the same moment of a shared machine; prints each one's median process CPU.
+void SameFrameBothWays(c_MyApp* a, const char* screen) {
+  gxtkGraphics* batched = vg_graphics_device;
+  gxtkGraphics* devices[2] = {new FlushPerRecord(), batched};  // no collector step until the end
+  std::vector<double> cpu[2];
+  for (int i = 0; i < 220; ++i) {
+    for (int d = 0; d < 2; ++d) {
+      vg_graphics_SetGraphicsDevice(devices[d]);
+      double c0 = ProcessCpuMicros();
+      devices[d]->BeginRender();
+      vg_graphics_BeginRender();
+      a->p_OnRender();
+      vg_graphics_EndRender();
+      devices[d]->EndRender();
+      if (i >= 20) cpu[d].push_back(ProcessCpuMicros() - c0);  // 20 to warm up
+    }
+  }
+  vg_graphics_SetGraphicsDevice(batched);
+  std::printf("| %s | %d | %.2f ms | %.2f ms |\n", screen, a->m_DrawCount / kDrawRecord,
+              Percentile(cpu[0], 0.5) / 1000, Percentile(cpu[1], 0.5) / 1000);
+}
+
 // Arrow keys toward the enemy in the fight and toward the nearest arrived star in the credits.
 void Steer(vgtest::Harness& h, c_MyApp* a) {
   float y = a->m_Actors[2], target = a->m_Phase == 1 ? a->m_Actors[6] : y, best = 1e9f;
@@ -192,13 +222,25 @@ void PlayAt(int w, int hgt) {
   c_MyApp* a = h.app();
   for (int i = 0; i < 200 && a->m_Loading > 0; ++i) run.Frame();
   run.Frames(600);  // the title menu's slide-in, then 10 s at rest
+  std::printf("\n%d x %d, the same frame through each device in turn\n", w, hgt);
+  std::printf("| screen | records | render, flush per record | render, batched |\n|---|---|---|---|\n");
+  SameFrameBothWays(a, "title menu");
   run.Tap(vgtest::kKeyDown), run.Tap(vgtest::kKeyEnter), run.Frames(300);  // options
   for (int i = 0; i < 4; ++i) run.Tap(vgtest::kKeyDown);
   run.Tap(vgtest::kKeyEnter), run.Frames(300);  // its last row: the credits box
   run.Tap(vgtest::kKeyEscape), run.Frames(60);
   run.Tap(vgtest::kKeyUp), run.Frames(30);
   h.Press(vgtest::kKeySpace);
-  for (int f = 0; f < 20000 && (a->m_Screen == 10 || f < 20); ++f) Steer(h, a), run.Frame();
+  int compared = 0;  // story, fight, credits, game over
+  for (int f = 0; f < 20000 && (a->m_Screen == 10 || f < 20); ++f) {
+    Steer(h, a), run.Frame();
+    std::string phase = Phase(a);
+    if ((compared == 0 && phase == "story" && f > 60) || (compared == 1 && phase == "fight") ||
+        (compared == 2 && phase == "credits" && a->m_PhaseTimer > 3000) ||
+        (compared == 3 && phase == "game over" && a->m_GameOverTimer > 60)) {
+      SameFrameBothWays(a, phase.c_str()), ++compared;
+    }
+  }
   h.Release(vgtest::kKeySpace);
   run.Frames(300);
 
