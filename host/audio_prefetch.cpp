@@ -2,6 +2,10 @@
 // prefetch, decodes the requested files in order. The main thread opens each file (through
 // OpenFile, so asset paths resolve as for every load) and keys it by its path; the worker
 // sees only the open file and plain bytes, never a String or a collected object.
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -52,6 +56,9 @@ struct VgAudioPrefetch {
   }
 
   void Work() {
+    // Below the main thread and the rest of the desktop: the decode has the loader's stages
+    // and the title menu to finish in, and must not take the frame's time from them.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
     std::unique_lock<std::mutex> hold(lock);
     for (;;) {
       changed.wait(hold, [this] { return stop || !queue.empty(); });
