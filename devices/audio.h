@@ -115,6 +115,5 @@ class gxtkAudio : public Object {
 
   double checkClock_ = 0, retryClock_ = 0;
   int failedOpens_ = 0;
-  bool suspended_ = false;
   std::vector<String> prefetched_;
 };
