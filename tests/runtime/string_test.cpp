@@ -25,6 +25,7 @@ TEST(StringText, NumbersAndTextFollowTheRuntimeRules) {
   EXPECT_EQ(String(1.0e20f), String("1.0000000200408773e+20")) << "exponent form gets no .0";
   EXPECT_EQ(String("  42abc").ToInt(), 42);
   EXPECT_EQ((String(Char('0'), 62) + String("12")).ToInt(), 1) << "only 63 characters count";
+  EXPECT_EQ(String("\xe9")[0], 0xffe9) << "bytes past 0x7f widen as signed chars";
   Char units[] = {0x0131, '2'};  // each unit is reduced to its low byte: U+0131 reads as '1'
   EXPECT_EQ(String(units, 2).ToInt(), 12);
   String cut = String::FromUtf8("A\xc3", 2);  // a cut sequence keeps its byte
