@@ -20,6 +20,10 @@
 
 #include "runtime/console.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 extern char** environ;
 
 String vg_data_FixDataPath(const String& path) {
@@ -36,7 +40,13 @@ String PathToFilePath(const String& path) {
     const char* scheme;
     const char* folder;
   } kSchemes[] = {
+#ifdef __EMSCRIPTEN__
+      // A page's working folder is the one kept in the browser's storage; the data it ships
+      // is a read-only folder beside it, so saving never copies the data into that storage.
+      {"tarvik://data/", "/data/"},
+#else
       {"tarvik://data/", "./data/"},
+#endif
       {"tarvik://internal/", "./internal/"},
       {"tarvik://external/", "./external/"},
   };
@@ -140,7 +150,14 @@ int SaveStateAt(const char* file_path, const String& state) {
   return 0;
 }
 
-int SaveState(const String& state) { return SaveStateAt("./.tarvikstate", state); }
+int SaveState(const String& state) {
+  int result = SaveStateAt("./.tarvikstate", state);
+#ifdef __EMSCRIPTEN__
+  // In a page the file is in memory until the page copies its folder to the browser's storage.
+  if (result == 0) EM_ASM({ Module["vgFlushState"](); });
+#endif
+  return result;
+}
 
 void GetDate(Array<int> date) {
   int n = date.Length();
@@ -153,6 +170,20 @@ void GetDate(Array<int> date) {
   for (int i = 0; i < n && i < 7; ++i) date[i] = fields[i];
 }
 
+#ifdef __EMSCRIPTEN__
+// A page opens the address in a new tab; there is no child process, so the result is 0
+// (or -1 when the browser refused, as a pop-up blocker may).
+int OpenUrl(const String& url) {
+  std::string address = url.ToNarrow();
+  return EM_ASM_INT(
+      {
+        var tab = window.open(UTF8ToString($0), "_blank");
+        if (tab) tab.opener = null;
+        return tab ? 0 : -1;
+      },
+      address.c_str());
+}
+#else
 int OpenUrl(const String& url) {
   std::string address = url.ToNarrow();
   char program[] = "xdg-open";
@@ -167,5 +198,6 @@ int OpenUrl(const String& url) {
   }).detach();
   return pid;
 }
+#endif
 
 }  // namespace vg_files

@@ -48,7 +48,8 @@ int SaveStateAt(const char* file_path, const String& state);
 // stopping at the end of the array.
 void GetDate(Array<int> date);
 
-// Asks the desktop to open a web address: runs xdg-open with the address (narrowed to one
+// Asks the desktop to open a web address (a page opens it in a new tab and returns 0, or -1
+// when the browser refuses): runs xdg-open with the address (narrowed to one
 // byte per character) as its single argument, without a shell, and does not wait for it;
 // the child is reaped in the background. Returns the child's process id, or -1 when it could
 // not be started (callers may ignore the result).

@@ -2,6 +2,8 @@
 // callback that can keep the window, and the test hooks of host/glfw2_testing.h. Called by
 // the host (host/glfw_game.cpp) and, for the window size, by the graphics device.
 // Joysticks are in host/glfw2_joystick.cpp, the key numbering in host/glfw2_keys.cpp.
+// In a page (Emscripten's GLFW 3) the window is the page's canvas: it keeps its size and
+// GL context for the page's life, full screen is the browser's, and it has no close box.
 #include "host/glfw2.h"
 
 #include <chrono>
@@ -47,6 +49,11 @@ enum {
 
 #include <GLFW/glfw3.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#include <emscripten/html5.h>
+#endif
+
 #include "host/glfw2_internal.h"
 
 namespace {
@@ -65,6 +72,7 @@ struct Facade {
   bool focused = false, iconified = false;
   int width = 0, height = 0;  // headless window size
   bool fullscreen = false;
+  bool pageWindowClosed = false;  // a page's window is kept while the host has it closed
   int bits[6] = {};  // red, green, blue, alpha, depth, stencil of the open window
   // Hints for the next glfwOpenWindow only.
   int hintNoResize = 0, hintRefresh = 0, hintSamples = 0;
@@ -95,10 +103,44 @@ struct Facade {
 
 Facade f;
 
-bool IsOpen() { return f.window != nullptr || f.headlessOpen; }
+bool IsOpen() { return (f.window != nullptr && !f.pageWindowClosed) || f.headlessOpen; }
+
+#ifdef __EMSCRIPTEN__
+// The canvas's size in its own pixels; the page keeps it at the size of the browser window.
+void PageSize(int* width, int* height) {
+  emscripten_get_canvas_element_size("#canvas", width, height);
+}
+
+// Full screen is the whole page, which the canvas fills. The browser allows it only shortly
+// after a key press or click, which is when the game asks for it.
+void PageFullscreen(bool on) {
+  EM_ASM(
+      {
+        var d = document;
+        if ($0 && !d.fullscreenElement && d.documentElement.requestFullscreen) {
+          d.documentElement.requestFullscreen().catch(function() {});
+        } else if (!$0 && d.fullscreenElement) {
+          d.exitFullscreen().catch(function() {});
+        }
+      },
+      on);
+}
+
+bool PageHidden() {
+  EmscriptenVisibilityChangeEvent state;
+  return emscripten_get_visibility_status(&state) == EMSCRIPTEN_RESULT_SUCCESS && state.hidden;
+}
+#endif
 
 void ApplyInputModes() {
   if (!f.window) return;
+#ifdef __EMSCRIPTEN__
+  // The page's GLFW knows neither a hidden pointer nor sticky input; the canvas's style
+  // hides the pointer, and sticky state is never read in a page.
+  EM_ASM({ Module["canvas"].style.cursor = $0 ? "" : "none"; }, f.cursorVisible);
+  return;
+#endif
+
   glfwSetInputMode(f.window, GLFW_CURSOR, f.cursorVisible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
   glfwSetInputMode(f.window, GLFW_STICKY_KEYS, f.stickyKeys ? GLFW_TRUE : GLFW_FALSE);
   glfwSetInputMode(f.window, GLFW_STICKY_MOUSE_BUTTONS, f.stickyMouse ? GLFW_TRUE : GLFW_FALSE);
@@ -147,9 +189,11 @@ bool DeliverClose() {
   return close;
 }
 
+#ifndef __EMSCRIPTEN__
 void OnClose3(GLFWwindow* window) {
   if (!DeliverClose()) glfwSetWindowShouldClose(window, GLFW_FALSE);
 }
+#endif
 
 void OnSize3(GLFWwindow*, int w, int h) {
   if (f.sizefun) f.sizefun(w, h);
@@ -176,7 +220,9 @@ void RunHook() {
   }
 }
 
+// A page has no such file: the browser maps pads itself (host/glfw2_joystick.cpp).
 void ReadGamepadMappings() {
+#ifndef __EMSCRIPTEN__
   std::FILE* file = std::fopen("gamecontrollerdb.txt", "rb");
   if (!file) return;
   std::string text;
@@ -185,6 +231,7 @@ void ReadGamepadMappings() {
   while ((n = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, n);
   std::fclose(file);
   glfwUpdateGamepadMappings(text.c_str());
+#endif
 }
 
 }  // namespace
@@ -225,6 +272,20 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
     f.width = full ? kHeadlessDesktopW : width;
     f.height = full ? kHeadlessDesktopH : height;
   } else {
+#ifdef __EMSCRIPTEN__
+    PageSize(&width, &height);
+    if (f.window) {
+      // The page's one window comes back with its context and textures as they were.
+      f.pageWindowClosed = false;
+      f.fullscreen = full;
+      PageFullscreen(full);
+      std::memcpy(f.bits, bits, sizeof bits);
+      std::memset(f.keyDown, 0, sizeof f.keyDown);
+      std::memset(f.mouseDown, 0, sizeof f.mouseDown);
+      return 1;
+    }
+    full = false;  // never the page's GLFW full screen: it would lock the pointer
+#endif
     ::glfwDefaultWindowHints();
     glfwWindowHint(GLFW_RED_BITS, redbits > 0 ? redbits : GLFW_DONT_CARE);
     glfwWindowHint(GLFW_GREEN_BITS, greenbits > 0 ? greenbits : GLFW_DONT_CARE);
@@ -249,6 +310,10 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
     }
     f.window = glfwCreateWindow(width, height, "", monitor, nullptr);
     if (!f.window) return 0;
+#ifdef __EMSCRIPTEN__
+    full = mode == k2::Fullscreen;
+    PageFullscreen(full);
+#endif
     glfwMakeContextCurrent(f.window);
     // GLFW 3 focuses a new window only in windowed mode; a full-screen one would otherwise
     // start without the keyboard (and the host would suspend the game at once) wherever no
@@ -258,7 +323,9 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
     glfwSetCharCallback(f.window, OnChar3);
     glfwSetMouseButtonCallback(f.window, OnMouseButton3);
     glfwSetCursorPosCallback(f.window, OnCursorPos3);
+#ifndef __EMSCRIPTEN__
     glfwSetWindowCloseCallback(f.window, OnClose3);
+#endif
     glfwSetWindowSizeCallback(f.window, OnSize3);
     glfwSetWindowRefreshCallback(f.window, OnRefresh3);
     glfwSetWindowFocusCallback(f.window, OnFocus3);
@@ -281,6 +348,11 @@ void glfwOpenWindowHint(int target, int hint) {
 }
 
 void glfwCloseWindow() {
+#ifdef __EMSCRIPTEN__
+  if (f.window && f.inited) {
+    f.pageWindowClosed = true;
+  } else
+#endif
   if (f.window) {
     glfwDestroyWindow(f.window);
     f.window = nullptr;
@@ -298,7 +370,11 @@ void glfwSetWindowTitle(const char* title) {
 void glfwGetWindowSize(int* width, int* height) {
   int w = f.closedW, h = f.closedH;
   if (f.window) {
+#ifdef __EMSCRIPTEN__
+    PageSize(&w, &h);
+#else
     ::glfwGetWindowSize(f.window, &w, &h);
+#endif
   } else if (f.headlessOpen) {
     w = f.width;
     h = f.height;
@@ -308,6 +384,9 @@ void glfwGetWindowSize(int* width, int* height) {
 }
 
 void glfwSetWindowSize(int width, int height) {
+#ifdef __EMSCRIPTEN__
+  if (f.window) return;  // the page sizes its canvas to the browser window
+#endif
   if (f.window) {
     ::glfwSetWindowSize(f.window, width, height);
   } else if (f.headlessOpen) {
@@ -343,10 +422,18 @@ int glfwGetWindowParam(int param) {
   if (param == k2::Opened) return IsOpen() ? 1 : 0;
   if (!IsOpen()) return 0;
   switch (param) {
+#ifdef __EMSCRIPTEN__
+    // A page is away while its tab is hidden; the browser reports no focus or minimising.
+    case k2::Active:
+      return (f.window ? !PageHidden() : f.headlessActive) ? 1 : 0;
+    case k2::Iconified:
+      return (f.window ? PageHidden() : f.headlessIconified) ? 1 : 0;
+#else
     case k2::Active:
       return (f.window ? f.focused : f.headlessActive) ? 1 : 0;
     case k2::Iconified:
       return (f.window ? f.iconified : f.headlessIconified) ? 1 : 0;
+#endif
     case k2::Accelerated: return 1;
     case k2::RedBits: return f.bits[0];
     case k2::GreenBits: return f.bits[1];
@@ -355,6 +442,9 @@ int glfwGetWindowParam(int param) {
     case k2::DepthBits: return f.bits[4];
     case k2::StencilBits: return f.bits[5];
     case k2::RefreshRate: {
+#ifdef __EMSCRIPTEN__
+      return 0;
+#endif
       GLFWmonitor* monitor = f.window ? glfwGetWindowMonitor(f.window) : nullptr;
       const ::GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
       return mode ? mode->refreshRate : 0;
@@ -381,6 +471,10 @@ int glfwGetVideoModes(GLFWvidmode* list, int maxcount) {
     return n;
   }
   if (!f.inited) return 0;
+#ifdef __EMSCRIPTEN__
+  glfwGetDesktopMode(list);  // a page has one mode, the screen's
+  return 1;
+#endif
   GLFWmonitor* monitor = glfwGetPrimaryMonitor();
   int count = 0;
   const ::GLFWvidmode* modes = monitor ? ::glfwGetVideoModes(monitor, &count) : nullptr;
@@ -403,6 +497,12 @@ void glfwGetDesktopMode(GLFWvidmode* mode) {
     return;
   }
   if (!f.inited) return;
+#ifdef __EMSCRIPTEN__
+  mode->Width = EM_ASM_INT({ return screen.width; });
+  mode->Height = EM_ASM_INT({ return screen.height; });
+  mode->RedBits = mode->GreenBits = mode->BlueBits = 8;
+  return;
+#endif
   GLFWmonitor* monitor = glfwGetPrimaryMonitor();
   const ::GLFWvidmode* m = monitor ? glfwGetVideoMode(monitor) : nullptr;
   if (m) *mode = GLFWvidmode{m->width, m->height, m->redBits, m->blueBits, m->greenBits};
@@ -410,7 +510,12 @@ void glfwGetDesktopMode(GLFWvidmode* mode) {
 
 void glfwPollEvents() {
   RunHook();
+#ifdef __EMSCRIPTEN__
+  // The page's events arrive between frames on their own; only the pads must be sampled.
+  if (f.inited && !f.headless) glfw2_internal::SampleGamepads();
+#else
   if (f.inited && !f.headless) ::glfwPollEvents();
+#endif
   FinishPoll();
 }
 

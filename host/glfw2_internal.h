@@ -12,5 +12,9 @@ int KeyFrom3(int key);
 int KeyTo3(int key);
 // Fake joysticks off and unplugged.
 void ResetJoysticks();
+#ifdef __EMSCRIPTEN__
+// Takes the browser's pad state that the joystick calls read until the next sample.
+void SampleGamepads();
+#endif
 
 }  // namespace glfw2_internal

@@ -1,7 +1,9 @@
 // Joysticks of the GLFW 2.7-style facade. Pads GLFW 3 knows a mapping for are reported in
 // the layout the game's control table assumes; other devices give their own axes and
 // buttons. Read afresh on every call, so pads come and go between polls. Called by the
-// host's PollJoystick; the fake slots serve the tests (host/glfw2_testing.h).
+// host's PollJoystick; the fake slots serve the tests (host/glfw2_testing.h). In a page the
+// pads come from the browser, sampled once per event poll; the browser's "standard" layout
+// stands in for GLFW 3's mappings.
 #include "host/glfw2.h"
 #include "host/glfw2_internal.h"
 #include "host/glfw2_testing.h"
@@ -18,6 +20,25 @@ enum {
 }  // namespace
 
 #include <GLFW/glfw3.h>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+
+#include <cstring>
+
+// The page's GLFW predates the gamepad calls; the layout's numbers as GLFW 3.3 has them.
+enum {
+  GLFW_GAMEPAD_BUTTON_A, GLFW_GAMEPAD_BUTTON_B, GLFW_GAMEPAD_BUTTON_X, GLFW_GAMEPAD_BUTTON_Y,
+  GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER, GLFW_GAMEPAD_BUTTON_BACK,
+  GLFW_GAMEPAD_BUTTON_START, GLFW_GAMEPAD_BUTTON_GUIDE, GLFW_GAMEPAD_BUTTON_LEFT_THUMB,
+  GLFW_GAMEPAD_BUTTON_RIGHT_THUMB, GLFW_GAMEPAD_BUTTON_DPAD_UP, GLFW_GAMEPAD_BUTTON_DPAD_RIGHT,
+  GLFW_GAMEPAD_BUTTON_DPAD_DOWN, GLFW_GAMEPAD_BUTTON_DPAD_LEFT,
+};
+enum {
+  GLFW_GAMEPAD_AXIS_LEFT_X, GLFW_GAMEPAD_AXIS_LEFT_Y, GLFW_GAMEPAD_AXIS_RIGHT_X,
+  GLFW_GAMEPAD_AXIS_RIGHT_Y, GLFW_GAMEPAD_AXIS_LEFT_TRIGGER, GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER,
+};
+#endif
 
 namespace {
 
@@ -77,6 +98,42 @@ void FromRaw(const float* axes, int axisCount, const unsigned char* buttons, int
   }
 }
 
+#ifdef __EMSCRIPTEN__
+bool pageSampled = false;
+
+// The browser's pad in slot joy. Its "standard" layout numbers buttons A B X Y, bumpers,
+// triggers, back, start, thumbs, d-pad up down left right, guide; axes are the two sticks.
+bool ReadPage(int joy, Reading* out) {
+  EmscriptenGamepadEvent pad;
+  if (!pageSampled || joy >= emscripten_get_num_gamepads() ||
+      emscripten_get_gamepad_status(joy, &pad) != EMSCRIPTEN_RESULT_SUCCESS || !pad.connected) {
+    return false;
+  }
+  if (std::strcmp(pad.mapping, "standard") == 0 && pad.numButtons >= 16 && pad.numAxes >= 4) {
+    static const int kFrom[15] = {0, 1, 2, 3, 4, 5, 8, 9, 16, 10, 11, 12, 15, 13, 14};
+    const float axes[6] = {static_cast<float>(pad.axis[0]), static_cast<float>(pad.axis[1]),
+                           static_cast<float>(pad.axis[2]), static_cast<float>(pad.axis[3]),
+                           static_cast<float>(pad.analogButton[6] * 2 - 1),
+                           static_cast<float>(pad.analogButton[7] * 2 - 1)};
+    unsigned char buttons[15];
+    for (int i = 0; i < 15; ++i) {
+      bool down = kFrom[i] < pad.numButtons && pad.digitalButton[kFrom[i]];
+      buttons[i] = down ? GLFW_PRESS : GLFW_RELEASE;
+    }
+    FromGamepad(axes, buttons, out);
+    return true;
+  }
+  float axes[kMaxAxes];
+  unsigned char buttons[kMaxButtons];
+  int axisCount = pad.numAxes < kMaxAxes ? pad.numAxes : kMaxAxes;
+  int buttonCount = pad.numButtons < kMaxButtons ? pad.numButtons : kMaxButtons;
+  for (int i = 0; i < axisCount; ++i) axes[i] = static_cast<float>(pad.axis[i]);
+  for (int i = 0; i < buttonCount; ++i) buttons[i] = pad.digitalButton[i] ? GLFW_PRESS : GLFW_RELEASE;
+  FromRaw(axes, axisCount, buttons, buttonCount, out);
+  return true;
+}
+#endif
+
 // False when there is no such joystick, or it vanished while being read.
 bool Read(int joy, Reading* out) {
   if (joy < 0 || joy > kJoyLast) return false;
@@ -91,6 +148,9 @@ bool Read(int joy, Reading* out) {
     }
     return true;
   }
+#ifdef __EMSCRIPTEN__
+  return glfw2_internal::Inited() && ReadPage(joy, out);
+#else
   if (!glfw2_internal::Inited() || !glfwJoystickPresent(joy)) return false;
   GLFWgamepadstate state;
   if (glfwJoystickIsGamepad(joy) && glfwGetGamepadState(joy, &state)) {
@@ -103,9 +163,16 @@ bool Read(int joy, Reading* out) {
   if (!axes || !buttons) return false;
   FromRaw(axes, axisCount, buttons, buttonCount, out);
   return true;
+#endif
 }
 
 }  // namespace
+
+#ifdef __EMSCRIPTEN__
+void glfw2_internal::SampleGamepads() {
+  pageSampled = emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS;
+}
+#endif
 
 void glfw2_internal::ResetJoysticks() {
   useFake = false;

@@ -1,6 +1,7 @@
-// VgGlfwGame: the desktop host's window and its fixed-step main loop over the GLFW 2.7-style
-// facade. Start-up creates it and calls Run(); the game's full-screen switch calls
-// SetGlfwWindow and GetGlfwDesktopMode. Input callbacks are in host/glfw_input.cpp.
+// VgGlfwGame: the host's window and the fixed schedule its main loop runs, over the GLFW
+// 2.7-style facade. Start-up creates it and calls Run() (host/glfw_loop.cpp on the desktop,
+// host/web/web_loop.cpp in a page); the game's full-screen switch calls SetGlfwWindow and
+// GetGlfwDesktopMode. Input callbacks are in host/glfw_input.cpp.
 #include "host/glfw_game.h"
 
 #include <vector>
@@ -76,7 +77,12 @@ void VgGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
   }
   // Full screen too: task switchers and window lists name the game either way.
   glfwSetWindowTitle("Vantorell");
+#ifdef __EMSCRIPTEN__
+  // A page keeps its one canvas and GL context, so textures made earlier stay valid.
+  if (glfwGraphicsSeq == 0) ++glfwGraphicsSeq;
+#else
   ++glfwGraphicsSeq;
+#endif
   // Without a window the loop would end at once and the program would exit as if closed
   // normally; say why and fail instead.
   if (!opened) vgError("Unable to open a window with OpenGL");
@@ -91,53 +97,34 @@ void VgGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
   glfwSetWindowCloseCallback(OnWindowClose);
 }
 
-void VgGlfwGame::Run() {
-  SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
-  StartGame();
-  RenderGame();
-
-  for (;;) {
-    glfwPollEvents();
-    if (!glfwGetWindowParam(GLFW_OPENED)) return;
-
-    if (glfwGetWindowParam(GLFW_ICONIFIED)) {
-      if (!_suspended) {
-        _iconified = true;
-        SuspendGame();
-      }
-    } else if (glfwGetWindowParam(GLFW_ACTIVE)) {
-      if (_suspended) {
-        _iconified = false;
-        ResumeGame();
-        // No backlog of updates is run for the time spent away.
-        _nextUpdate = glfwGetTime();
-      }
-    } else if (!_suspended) {
+void VgGlfwGame::FollowWindowState(bool iconified, bool active) {
+  if (iconified) {
+    if (!_suspended) {
+      _iconified = true;
       SuspendGame();
     }
-
-    if (!_updateRate || _suspended) {
-      if (!_iconified) RenderGame();
-      glfwWaitEvents();
-      continue;
+  } else if (active) {
+    if (_suspended) {
+      _iconified = false;
+      ResumeGame();
+      // No backlog of updates is run for the time spent away.
+      _nextUpdate = glfwGetTime();
     }
-
-    double delay = _nextUpdate - glfwGetTime();
-    if (delay > 0) {
-      glfwSleep(delay);
-      continue;
-    }
-
-    bool caughtUp = false;
-    for (int i = 0; i < 4 && !caughtUp; ++i) {
-      _nextUpdate += _updatePeriod;
-      UpdateGame();
-      caughtUp = !_updateRate || _nextUpdate - glfwGetTime() > 0;
-    }
-    RenderGame();
-    // Still behind after four updates: drop the backlog rather than spiral.
-    if (!caughtUp && _updateRate) _nextUpdate = glfwGetTime();
+  } else if (!_suspended) {
+    SuspendGame();
   }
+}
+
+void VgGlfwGame::RunDueUpdates() {
+  bool caughtUp = false;
+  for (int i = 0; i < 4 && !caughtUp; ++i) {
+    _nextUpdate += _updatePeriod;
+    UpdateGame();
+    caughtUp = !_updateRate || _nextUpdate - glfwGetTime() > 0;
+  }
+  RenderGame();
+  // Still behind after four updates: drop the backlog rather than spiral.
+  if (!caughtUp && _updateRate) _nextUpdate = glfwGetTime();
 }
 
 int VgGlfwGame::OnWindowClose() {

@@ -1,4 +1,4 @@
-// The desktop host over the GLFW 2.7-style facade (host/glfw2.h): the window, the fixed-step
+// The host over the GLFW 2.7-style facade (host/glfw2.h): the window, the fixed-step
 // main loop, input translation and image/sound decoding for the devices. Start-up creates the
 // one VgTarvikGame; the game reaches the window switch through VgGlfwGame::_glfwGame.
 #pragma once
@@ -48,10 +48,18 @@ class VgGlfwGame : public VgGame {
   // Replaces the window: held keys are released first, then a new window (and context) opens.
   virtual void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
                              int depth, int stencil, bool fullscreen);
-  // Opens the first window and runs the main loop until the window is no longer open.
+  // Opens the first window and runs the main loop until the window is no longer open (on
+  // the desktop; a page's loop runs on from the browser's frame callback instead).
   virtual void Run();
 
   static VgGlfwGame* _glfwGame;
+
+#ifdef __EMSCRIPTEN__
+  // A page's loop (host/web/web_loop.cpp): one pass per display frame, and the follow-up
+  // of the tab being hidden or shown.
+  void PagePass();
+  void PageVisibilityChanged();
+#endif
 
   static VgGlfwVideoMode* GetGlfwDesktopMode();
   static Array<VgGlfwVideoMode*> GetGlfwVideoModes();
@@ -69,6 +77,13 @@ class VgGlfwGame : public VgGame {
   static int OnWindowClose();
 
  protected:
+  // Suspends the game while the window is minimised or unfocused and resumes it, without a
+  // backlog of updates, once it is active again.
+  void FollowWindowState(bool iconified, bool active);
+  // Runs the updates that are due (at most four, the rest of a backlog dropped), then one
+  // render. Called once the schedule's next update time has come.
+  void RunDueUpdates();
+
   std::shared_ptr<VgAudioPrefetch> _prefetch;
   bool _iconified;
   double _nextUpdate;

@@ -1,6 +1,7 @@
 // BSD socket calls behind VgSocket and VgSocketAddress. Interrupted calls are retried, the
 // no-signal flag keeps a vanished peer from ending the process, and every buffer range is
-// checked before the kernel sees it.
+// checked before the kernel sees it. In a page no socket opens and only numeric addresses
+// resolve.
 #include "host/socket.h"
 
 #include <arpa/inet.h>
@@ -26,6 +27,9 @@ sockaddr_in resolve(const String& host, int port) {
   addrinfo hints;
   std::memset(&hints, 0, sizeof hints);
   hints.ai_family = AF_INET;
+#ifdef __EMSCRIPTEN__
+  hints.ai_flags = AI_NUMERICHOST;  // a page has no name service; it would invent addresses
+#endif
   addrinfo* found = nullptr;
   if (getaddrinfo(host.ToNarrow().c_str(), nullptr, &hints, &found) == 0 && found) {
     a.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
@@ -90,6 +94,11 @@ VgSocket::~VgSocket() {
 
 bool VgSocket::Open(int protocol) {
   if (_socket >= 0 || protocol < 1) return false;
+#ifdef __EMSCRIPTEN__
+  // A page can reach no address by plain sockets (the browser's would become web-socket
+  // traffic to whatever host was named), so none opens and every later call fails.
+  return false;
+#endif
   if (protocol == kStream || protocol == kStreamAlt) {
     _socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (_socket < 0) return false;

@@ -16,7 +16,8 @@ class VgThread : public Object {
   ~VgThread() override;
   void mark() override;
 
-  // Nothing while running; otherwise joins a finished worker and starts a new one.
+  // Nothing while running; otherwise joins a finished worker and starts a new one. A page
+  // has no threads: there the work runs to its end before Start returns.
   virtual void Start();
   virtual bool IsRunning();
   virtual Object* Result();

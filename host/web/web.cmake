@@ -1,0 +1,49 @@
+# The browser build (scripts/web runs it under Emscripten): the same layers compiled to
+# WebAssembly against Emscripten's GLFW 3, GL 1.1 emulation and OpenAL, linked into
+# vantorell.js and vantorell.wasm, with the generated data folder packed beside them and the
+# page of host/web. Included by the top CMakeLists.txt instead of the desktop set-up.
+set(VANTORELL_WEB_DATA "" CACHE PATH "The generated data folder the page preloads")
+if(NOT IS_DIRECTORY "${VANTORELL_WEB_DATA}")
+  message(FATAL_ERROR "VANTORELL_WEB_DATA must name a generated data folder")
+endif()
+
+include_directories(${CMAKE_SOURCE_DIR})
+# Debian's stb headers, without the rest of the system's include folder.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/stb-include)
+file(CREATE_LINK /usr/include/stb ${CMAKE_BINARY_DIR}/stb-include/stb SYMBOLIC)
+
+# Thrown runtime errors are caught by the host's entry points, so exceptions stay on.
+add_compile_options(-fexceptions)
+
+function(vg_web_sources out)
+  set(all)
+  foreach(dir ${ARGN})
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND all ${srcs})
+  endforeach()
+  set(${out} ${all} PARENT_SCOPE)
+endfunction()
+
+vg_web_sources(vg_web_srcs runtime host host/web devices framework sequencer game)
+# The desktop's blocking loop; the page runs its own (host/web/web_loop.cpp).
+list(FILTER vg_web_srcs EXCLUDE REGEX ".*/host/glfw_loop\\.cpp$")
+
+add_library(vg_web_stb STATIC ${CMAKE_SOURCE_DIR}/host/web/stb.c)
+target_include_directories(vg_web_stb SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/stb-include)
+target_compile_options(vg_web_stb PRIVATE -w)
+
+add_executable(vantorell ${vg_web_srcs})
+target_include_directories(vantorell SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/stb-include)
+target_link_libraries(vantorell PRIVATE vg_web_stb)
+set(vg_page ${CMAKE_SOURCE_DIR}/host/web)
+target_link_options(vantorell PRIVATE -fexceptions -sUSE_GLFW=3
+  -sLEGACY_GL_EMULATION=1 -lopenal -lidbfs.js
+  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
+  -sEXPORTED_RUNTIME_METHODS=[]
+  --pre-js ${vg_page}/page.js
+  --preload-file ${VANTORELL_WEB_DATA}@/data)
+set_target_properties(vantorell PROPERTIES SUFFIX ".js"
+  LINK_DEPENDS "${vg_page}/page.js")
+add_custom_command(TARGET vantorell POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${vg_page}/index.html ${CMAKE_BINARY_DIR}/index.html
+  VERBATIM)

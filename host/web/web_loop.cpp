@@ -1,0 +1,52 @@
+// A page's main loop: the browser's frame callback runs one pass of the desktop's fixed
+// schedule (due updates, at most four, then one render), and the page's visibility stands in
+// for the window's focus. Start-up calls Run(), which hands the loop to the browser.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include "host/glfw2.h"
+#include "host/glfw_game.h"
+
+using namespace glfw2;
+
+namespace {
+
+// Display frames rarely fall exactly on the update schedule; an update due within this much
+// runs in the frame before rather than the one after, so a 60 Hz display shows one update
+// per frame instead of alternately none and two. The schedule itself never shifts.
+constexpr double kEarly = 0.004;
+
+void Pass(void* game) { static_cast<VgGlfwGame*>(game)->PagePass(); }
+
+// The browser stops the frame callback for a hidden tab, so hiding is followed at once.
+EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent*, void* game) {
+  static_cast<VgGlfwGame*>(game)->PageVisibilityChanged();
+  return EM_FALSE;
+}
+
+}  // namespace
+
+void VgGlfwGame::Run() {
+  SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+  StartGame();
+  RenderGame();
+  emscripten_set_visibilitychange_callback(this, EM_FALSE, OnVisibility);
+  // Never returns: the browser calls Pass from here on.
+  emscripten_set_main_loop_arg(Pass, this, 0, EM_TRUE);
+}
+
+void VgGlfwGame::PageVisibilityChanged() {
+  FollowWindowState(glfwGetWindowParam(GLFW_ICONIFIED) != 0,
+                    glfwGetWindowParam(GLFW_ACTIVE) != 0);
+}
+
+void VgGlfwGame::PagePass() {
+  glfwPollEvents();
+  PageVisibilityChanged();
+  if (!_updateRate || _suspended) {
+    if (!_iconified) RenderGame();
+    return;
+  }
+  if (_nextUpdate - glfwGetTime() > kEarly) return;
+  RunDueUpdates();
+}

@@ -1,0 +1,222 @@
+"""The browser build end to end: builds and serves the page (scripts/web --serve), drives
+Debian's headless Chromium through its WebDriver, and plays as a person would: the title menu
+appears, a key press starts a game, held fire reaches the fight, and a changed option
+survives a reload. Fails on any error in the page's console. Prints the time to the first
+title-menu frame, the page's transferred (gzip) size and the longest frame's script time.
+Registered with CTest by tests/web/CMakeLists.txt."""
+import gzip
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from webdriver import Browser  # noqa: E402
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+ENTER, ESCAPE, RIGHT, DOWN, SPACE = "\ue007", "\ue00c", "\ue014", "\ue015", " "
+
+
+def pixels(png):
+    """(width, height, RGB bytes) of a PNG, through ImageMagick."""
+    w, h = struct.unpack(">II", png[16:24])
+    raw = subprocess.run(["convert", "png:-", "-depth", "8", "rgb:-"], input=png,
+                         capture_output=True, check=True).stdout
+    return w, h, raw
+
+
+def share(shot, test, top=1.0):
+    """The share of the picture's pixels (in its upper part `top`) that pass test(r, g, b)."""
+    w, h, raw = shot
+    end = 3 * w * int(h * top)
+    hits = sum(1 for i in range(0, end, 9) if test(raw[i], raw[i + 1], raw[i + 2]))
+    return hits / (end / 9)
+
+
+# The title menu's magenta floor grid and its green play button; the game's navy sky with
+# the green score; the fight's red and green health bar. No other screen has both of a pair.
+def is_title(s):
+    return (share(s, lambda r, g, b: r > 150 and g < 64 and b > 150) > 0.01 and
+            share(s, lambda r, g, b: g > 200 and r < 128 and b < 128) > 0.003)
+
+
+def is_game(s):
+    return (share(s, lambda r, g, b: r < 32 and g < 32 and 64 <= b < 112) > 0.8 and
+            share(s, lambda r, g, b: g > 200 and r < 128 and b < 160, top=0.08) > 0.002)
+
+
+def is_fight(s):
+    return (is_game(s) and share(s, lambda r, g, b: 150 < r < 210 and g < 40 and b < 40) > 1e-4
+            and share(s, lambda r, g, b: g > 220 and r < 40 and b < 40) > 1e-4)
+
+
+def has_shots(s):
+    """The ship's bright blue shots in flight."""
+    return share(s, lambda r, g, b: r < 170 and g > 170 and b > 230) > 2e-5
+
+
+def is_options(s):
+    """The options box's orange sheet over most of the screen."""
+    return share(s, lambda r, g, b: r > 110 and 40 < g < 100 and b < 40) > 0.3
+
+
+def teal(r, g, b):
+    return 50 < r < 100 and 100 < g < 150 and 110 < b < 150
+
+
+def cursor_rows(s):
+    """The rows of the screen that the options box's cursor bar covers."""
+    w, h, raw = s
+    rows = []
+    for y in range(h):
+        line = raw[3 * w * y:3 * w * (y + 1)]
+        if sum(1 for x in range(0, 3 * w, 12) if teal(*line[x:x + 3])) > w / 12 * 0.3:
+            rows.append(y)
+    return rows
+
+
+def row_diff(a, c):
+    """How much of the cursor's row band (taken from a) differs clearly between a and c."""
+    w, h, ra = a
+    rc = c[2]
+    rows = cursor_rows(a)
+    hits = total = 0
+    for y in rows:
+        for i in range(3 * w * y, 3 * w * (y + 1), 3):
+            total += 1
+            hits += abs(ra[i] - rc[i]) + abs(ra[i + 1] - rc[i + 1]) + abs(ra[i + 2] - rc[i + 2]) > 150
+    return hits / total if total else 0
+
+
+class Page:
+    def __init__(self, browser):
+        self.b = browser
+
+    def shot(self, keep=None):
+        png = self.b.screenshot()
+        if keep:
+            open(os.path.join(ROOT, "build-web", keep + ".png"), "wb").write(png)
+        return pixels(png)
+
+    def wait(self, what, test, timeout):
+        end = time.time() + timeout
+        while time.time() < end:
+            s = self.shot()
+            if test(s):
+                return s
+            time.sleep(0.05)
+        open(os.path.join(ROOT, "build-web", "failed.png"), "wb").write(self.b.screenshot())
+        raise AssertionError("no %s within %d s (build-web/failed.png)" % (what, timeout))
+
+    def press(self, *keys):
+        # The game reads held keys once per update: a press spans several updates even when
+        # a loaded machine runs few frames.
+        for k in keys:
+            self.b.keys(("down", k), ("pause", 400), ("up", k))
+            time.sleep(0.6)
+
+    def sound_row(self):
+        """From the title menu: the options box open with the cursor on its first row (sound)."""
+        self.press(RIGHT, ENTER)
+        self.wait("options box", is_options, 10)
+        time.sleep(1)  # the box ignores keys while it slides in
+        for _ in range(4):
+            s = self.shot()
+            if cursor_rows(s):
+                return s
+            self.press(DOWN)
+        raise AssertionError("the options cursor did not reach the sound row")
+
+    def frames(self, reset=False):
+        f = self.b.js("var f = Module.vgFrameTimes; if (arguments[0]) "
+                      "Module.vgFrameTimes = {frames: 0, longest: 0, over: 0}; return f;", reset)
+        return f
+
+    def errors(self):
+        return [e["message"] for e in self.b.console() if e["level"] == "SEVERE"]
+
+
+def main():
+    if not shutil.which("emcc"):
+        print("skipped: emcc is missing (scripts/setup installs Debian's emscripten)")
+        sys.exit(77)
+    server = subprocess.Popen([os.path.join(ROOT, "scripts", "web"), "--serve", "0"],
+                              stdout=subprocess.PIPE, text=True)
+    browser = None
+    try:
+        line = server.stdout.readline()
+        if " at http" not in line:
+            raise AssertionError("the page was not served: %r" % line)
+        url = line.split(" at ")[1].split()[0]
+        out = os.path.join(ROOT, "build-web")
+        size = sum(len(gzip.compress(open(os.path.join(out, n), "rb").read(), 6))
+                   for n in ("index.html", "vantorell.js", "vantorell.wasm", "vantorell.data"))
+        print("page size, gzip: %.2f MB" % (size / 1e6))
+
+        browser = Browser()
+        page = Page(browser)
+        started = time.time()
+        browser.go(url)
+        page.wait("title menu", is_title, 60)
+        print("navigation to title menu: %.2f s" % (time.time() - started))
+        time.sleep(2)
+        page.frames(reset=True)
+        time.sleep(3)
+        title_frames = page.frames(reset=True)
+
+        # A game: Enter on the play item, then fire held through the story into the fight.
+        page.press(ENTER)
+        first = page.wait("game screen", is_game, 30)
+        page.frames(reset=True)
+        browser.keys(("down", SPACE))
+        page.wait("fight with the enemy", is_fight, 120)
+        time.sleep(3)
+        game_frames = page.frames()
+        shot = page.shot()
+        browser.keys(("up", SPACE))
+        assert is_fight(shot), "the fight screen went away while fire was held"
+        assert has_shots(shot) and not has_shots(first), "held fire shot nothing"
+        for name, f in (("title menu", title_frames), ("game", game_frames)):
+            print("%s: %d frames, longest script time %.1f ms, %d over 16.7 ms"
+                  % (name, f["frames"], f["longest"], f["over"]))
+
+        # An option changed in the options box (the gear item) is there after a reload.
+        browser.reload()
+        page.wait("title menu after reload", is_title, 60)
+        before = page.sound_row()
+        page.press(ENTER)
+        changed = page.wait("sound setting changed", lambda s: row_diff(before, s) > 0.01, 10)
+        page.press(ESCAPE)
+        end = time.time() + 20
+        while browser.js("return Module.vgStateWrites") < 1 and time.time() < end:
+            time.sleep(0.1)
+        assert browser.js("return Module.vgStateWrites") >= 1, "the saved record was not stored"
+        browser.reload()
+        page.wait("title menu after the second reload", is_title, 60)
+        after = page.sound_row()
+        assert row_diff(changed, after) < 0.003, "the changed option did not survive the reload"
+
+        # The quit key ends the program: the page stops it and says so, with a way back.
+        page.press("\ue034")  # F4
+        end = time.time() + 10
+        while browser.js("return document.getElementById('note').hidden") and time.time() < end:
+            time.sleep(0.1)
+        assert browser.js("return Module.vgEnded") == 0, "the quit key did not end the program"
+        assert "ended" in browser.js("return document.getElementById('note-title').textContent")
+        frames = page.frames()["frames"]
+        time.sleep(0.5)
+        assert page.frames()["frames"] == frames, "frames still run after the program ended"
+
+        errors = page.errors()
+        assert not errors, "errors in the page's console:\n" + "\n".join(errors)
+    finally:
+        if browser:
+            browser.close()
+        server.terminate()
+        server.wait(10)
+
+
+if __name__ == "__main__":
+    main()
