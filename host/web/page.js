@@ -42,6 +42,7 @@
   ["keydown", "mousedown", "touchstart"].forEach(function(type) {
     window.addEventListener(type, startSound, true);
   });
+  Module.vgSoundStates = function() { return contexts.map(function(ac) { return ac.state; }); };
 
   function stopped(code) {
     var failed = code !== 0;

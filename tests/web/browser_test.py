@@ -169,6 +169,9 @@ def main():
         # A game: Enter on the play item, then fire held through the story into the fight.
         page.press(ENTER)
         first = page.wait("game screen", is_game, 30)
+        # Browsers may hold sound back until a key press or click; after one it plays.
+        sound = browser.js("return Module.vgSoundStates()")
+        assert sound and all(s == "running" for s in sound), "no sound after a key: %s" % sound
         page.frames(reset=True)
         browser.keys(("down", SPACE))
         page.wait("fight with the enemy", is_fight, 120)
@@ -178,6 +181,15 @@ def main():
         browser.keys(("up", SPACE))
         assert is_fight(shot), "the fight screen went away while fire was held"
         assert has_shots(shot) and not has_shots(first), "held fire shot nothing"
+        # A hidden tab suspends the game (which saves and pauses); shown again, it stays paused.
+        writes = browser.js("return Module.vgStateWrites")
+        game_tab = browser.cmd("GET", "/window")
+        other = browser.cmd("POST", "/window/new", {"type": "tab"})["handle"]
+        browser.cmd("POST", "/window", {"handle": other})
+        time.sleep(2)
+        browser.cmd("POST", "/window", {"handle": game_tab})
+        assert browser.js("return Module.vgStateWrites") > writes, "hiding did not suspend"
+        page.wait("pause over the game", lambda s: is_game(s) is False and not is_title(s), 10)
         for name, f in (("title menu", title_frames), ("game", game_frames)):
             print("%s: %d frames, longest script time %.1f ms, %d over 16.7 ms"
                   % (name, f["frames"], f["longest"], f["over"]))
