@@ -121,15 +121,16 @@
     });
   });
   // Script time of each frame (updates and render), read by whoever measures the page:
-  // frames run, the longest, and how many took longer than one 60 Hz frame.
-  Module.vgFrameTimes = {frames: 0, longest: 0, over: 0};
+  // frames run, the longest, and when (page time) and how long the ones over one 60 Hz
+  // frame took.
+  Module.vgFrameTimes = {frames: 0, longest: 0, over: []};
   var frameStart = 0;
   Module.preMainLoop = function() { frameStart = performance.now(); };
   Module.postMainLoop = function() {
     var t = performance.now() - frameStart, f = Module.vgFrameTimes;
     f.frames++;
     if (t > f.longest) f.longest = t;
-    if (t > 1000 / 60) f.over++;
+    if (t > 1000 / 60 && f.over.length < 100) f.over.push([Math.round(frameStart), Math.round(t)]);
   };
   Module.setStatus = function(text) {
     document.getElementById("status").textContent = text;

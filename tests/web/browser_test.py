@@ -130,9 +130,9 @@ class Page:
         raise AssertionError("the options cursor did not reach the sound row")
 
     def frames(self, reset=False):
-        f = self.b.js("var f = Module.vgFrameTimes; if (arguments[0]) "
-                      "Module.vgFrameTimes = {frames: 0, longest: 0, over: 0}; return f;", reset)
-        return f
+        return self.b.js("var f = Module.vgFrameTimes; if (arguments[0]) "
+                         "Module.vgFrameTimes = {frames: 0, longest: 0, over: []}; return f;",
+                         reset)
 
     def errors(self):
         return [e["message"] for e in self.b.console() if e["level"] == "SEVERE"]
@@ -191,8 +191,10 @@ def main():
         assert browser.js("return Module.vgStateWrites") > writes, "hiding did not suspend"
         page.wait("pause over the game", lambda s: is_game(s) is False and not is_title(s), 10)
         for name, f in (("title menu", title_frames), ("game", game_frames)):
-            print("%s: %d frames, longest script time %.1f ms, %d over 16.7 ms"
-                  % (name, f["frames"], f["longest"], f["over"]))
+            over = f["over"]
+            print("%s: %d frames, longest script time %.1f ms, %d over 16.7 ms %s"
+                  % (name, f["frames"], f["longest"], len(over),
+                     [(round((t - over[0][0]) / 1000, 1), ms) for t, ms in over][:12]))
 
         # An option changed in the options box (the gear item) is there after a reload.
         browser.reload()
@@ -223,6 +225,18 @@ def main():
 
         errors = page.errors()
         assert not errors, "errors in the page's console:\n" + "\n".join(errors)
+        browser.close()
+
+        # A fatal error (here: a browser without WebGL, so no window can open) stops the
+        # program with its message on the page and in the console.
+        browser = Browser(extra_args=["--disable-3d-apis"])
+        browser.go(url)
+        end = time.time() + 60
+        while browser.js("return document.getElementById('note').hidden") and time.time() < end:
+            time.sleep(0.2)
+        text = browser.js("return document.getElementById('note').innerText")
+        assert "Unable to open a window" in text and "error" in text, text
+        assert any("Unable to open a window" in m for m in Page(browser).errors())
     finally:
         if browser:
             browser.close()

@@ -28,7 +28,7 @@ def free_port():
 
 
 class Browser:
-    def __init__(self, binary="/usr/bin/chromium", driver="/usr/bin/chromedriver"):
+    def __init__(self, extra_args=(), binary="/usr/bin/chromium", driver="/usr/bin/chromedriver"):
         self.profile = tempfile.mkdtemp(prefix="vg-chromium-")
         self.port = free_port()
         self.driver = subprocess.Popen([driver, "--port=%d" % self.port],
@@ -42,7 +42,8 @@ class Browser:
                 time.sleep(0.1)
         caps = {"browserName": "chrome",
                 "goog:chromeOptions": {"binary": binary,
-                                       "args": CHROMIUM_ARGS + ["--user-data-dir=" + self.profile]},
+                                       "args": CHROMIUM_ARGS + list(extra_args) +
+                                               ["--user-data-dir=" + self.profile]},
                 "goog:loggingPrefs": {"browser": "ALL"}}
         reply = self._call("POST", "/session", {"capabilities": {"alwaysMatch": caps}})
         self.session = "/session/" + reply["sessionId"]
