@@ -56,23 +56,41 @@ bool Bind(T& slot, const char* name) {
   return slot != nullptr;
 }
 
+#ifdef __EMSCRIPTEN__
+// A page's OpenAL (over the browser's Web Audio) is part of the program itself: its entry
+// points are taken as linked, and the library only counts as loaded.
+#define VG_AL_BIND(slot, name) (slot = reinterpret_cast<decltype(slot)>(&name), true)
+#else
+#define VG_AL_BIND(slot, name) Bind(slot, #name)
+#endif
+
 // Loads the library and fills `alc` and `loaded`; false (and nothing loaded) when the library
 // or one of the entry points the device needs is missing.
 bool Load() {
   if (library) return true;
   library = vgLibraryOpen("libopenal.so.1");
-  bool ok = library && Bind(alc.openDevice, "alcOpenDevice") && Bind(alc.closeDevice, "alcCloseDevice") &&
-            Bind(alc.createContext, "alcCreateContext") && Bind(alc.makeContextCurrent, "alcMakeContextCurrent") &&
-            Bind(alc.destroyContext, "alcDestroyContext") && Bind(alc.getIntegerv, "alcGetIntegerv") &&
-            Bind(alc.getProcAddress, "alcGetProcAddress") &&
-            Bind(loaded.DistanceModel, "alDistanceModel") && Bind(loaded.GetError, "alGetError") &&
-            Bind(loaded.GenSources, "alGenSources") && Bind(loaded.DeleteSources, "alDeleteSources") &&
-            Bind(loaded.GenBuffers, "alGenBuffers") && Bind(loaded.DeleteBuffers, "alDeleteBuffers") &&
-            Bind(loaded.BufferData, "alBufferData") && Bind(loaded.Sourcei, "alSourcei") &&
-            Bind(loaded.Sourcef, "alSourcef") && Bind(loaded.Source3f, "alSource3f") &&
-            Bind(loaded.GetSourcei, "alGetSourcei") && Bind(loaded.GetSource3f, "alGetSource3f") &&
-            Bind(loaded.SourcePlay, "alSourcePlay") && Bind(loaded.SourcePause, "alSourcePause") &&
-            Bind(loaded.SourceStop, "alSourceStop");
+  bool ok = library &&
+            VG_AL_BIND(alc.openDevice, alcOpenDevice) &&
+            VG_AL_BIND(alc.closeDevice, alcCloseDevice) &&
+            VG_AL_BIND(alc.createContext, alcCreateContext) &&
+            VG_AL_BIND(alc.makeContextCurrent, alcMakeContextCurrent) &&
+            VG_AL_BIND(alc.destroyContext, alcDestroyContext) &&
+            VG_AL_BIND(alc.getIntegerv, alcGetIntegerv) &&
+            VG_AL_BIND(alc.getProcAddress, alcGetProcAddress) &&
+            VG_AL_BIND(loaded.DistanceModel, alDistanceModel) &&
+            VG_AL_BIND(loaded.GetError, alGetError) &&
+            VG_AL_BIND(loaded.GenSources, alGenSources) &&
+            VG_AL_BIND(loaded.DeleteSources, alDeleteSources) &&
+            VG_AL_BIND(loaded.GenBuffers, alGenBuffers) &&
+            VG_AL_BIND(loaded.DeleteBuffers, alDeleteBuffers) &&
+            VG_AL_BIND(loaded.BufferData, alBufferData) &&
+            VG_AL_BIND(loaded.Sourcei, alSourcei) && VG_AL_BIND(loaded.Sourcef, alSourcef) &&
+            VG_AL_BIND(loaded.Source3f, alSource3f) &&
+            VG_AL_BIND(loaded.GetSourcei, alGetSourcei) &&
+            VG_AL_BIND(loaded.GetSource3f, alGetSource3f) &&
+            VG_AL_BIND(loaded.SourcePlay, alSourcePlay) &&
+            VG_AL_BIND(loaded.SourcePause, alSourcePause) &&
+            VG_AL_BIND(loaded.SourceStop, alSourceStop);
   if (!ok) {
     vgLibraryClose(library);
     library = nullptr;

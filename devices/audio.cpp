@@ -6,7 +6,13 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#if __has_include(<AL/alext.h>)
 #include <AL/alext.h>
+#endif
+// A page's OpenAL headers stop at the core; the disconnect extension's query.
+#ifndef ALC_CONNECTED
+#define ALC_CONNECTED 0x313
+#endif
 
 #include <cmath>
 #include <cstdlib>
