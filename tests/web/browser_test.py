@@ -154,6 +154,7 @@ def main():
         size = sum(len(gzip.compress(open(os.path.join(out, n), "rb").read(), 6))
                    for n in ("index.html", "vantorell.js", "vantorell.wasm", "vantorell.data"))
         print("page size, gzip: %.2f MB" % (size / 1e6))
+        assert size <= 8e6, "the page transfers more than 8 MB"
 
         browser = Browser()
         page = Page(browser)
