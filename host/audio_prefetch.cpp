@@ -80,11 +80,6 @@ struct VgAudioPrefetch {
 };
 
 void VgGlfwGame::PrefetchAudioData(String path) {
-#ifdef __EMSCRIPTEN__
-  // A page has no threads to decode on: a tune is decoded when it starts, as without this.
-  (void)path;
-  return;
-#endif
   if (!_prefetch) _prefetch = std::make_shared<VgAudioPrefetch>();
   VgAudioPrefetch& p = *_prefetch;
   std::string key = path.ToUtf8();

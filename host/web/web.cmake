@@ -25,8 +25,9 @@ function(vg_web_sources out)
 endfunction()
 
 vg_web_sources(vg_web_srcs runtime host host/web devices framework sequencer game)
-# The desktop's blocking loop; the page runs its own (host/web/web_loop.cpp).
-list(FILTER vg_web_srcs EXCLUDE REGEX ".*/host/glfw_loop\\.cpp$")
+# The desktop's blocking loop and its tune-decoding worker; the page has its own of both
+# (host/web/web_loop.cpp, host/web/web_prefetch.cpp).
+list(FILTER vg_web_srcs EXCLUDE REGEX ".*/host/(glfw_loop|audio_prefetch)\\.cpp$")
 
 add_library(vg_web_stb STATIC ${CMAKE_SOURCE_DIR}/host/web/stb.c)
 target_include_directories(vg_web_stb SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/stb-include)
