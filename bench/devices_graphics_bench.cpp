@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/gl_count.h"
 #include "devices/gl_api.h"
 #include "devices/graphics.h"
 #include "host/glfw2.h"
@@ -24,18 +25,7 @@ namespace {
 
 constexpr int kW = 640, kH = 480;
 
-// Counts draw calls on their way to the real entry points.
-int drawCalls = 0;
-void (*realDrawElements)(unsigned int, int, unsigned int, const void*) = nullptr;
-void (*realDrawArrays)(unsigned int, int, int) = nullptr;
-void CountElements(unsigned int m, int n, unsigned int t, const void* i) {
-  ++drawCalls;
-  realDrawElements(m, n, t, i);
-}
-void CountArrays(unsigned int m, int f, int n) {
-  ++drawCalls;
-  realDrawArrays(m, f, n);
-}
+using vgbench::drawCalls;
 
 // A private X server for the run; stopped at exit.
 pid_t xvfb = -1;
@@ -103,10 +93,7 @@ void BM_MesaDrawSurface2(benchmark::State& state) {
     return;
   }
   vgGlBindSystem();
-  realDrawElements = vgGl.DrawElements;
-  realDrawArrays = vgGl.DrawArrays;
-  vgGl.DrawElements = CountElements;
-  vgGl.DrawArrays = CountArrays;
+  vgbench::CountDrawCalls();
   gxtkGraphics* g = new gxtkGraphics();
   gxtkSurface* atlas = MakeAtlas(g);
   int quads = static_cast<int>(state.range(0));

@@ -47,20 +47,10 @@ void Restore(Scene& s) {
   a->m_DrawCount = 0;
 }
 
-// The game's data folder beside this program's build tree, unless the caller chose one.
-void FindData() {
-  if (std::getenv("VG_BUILD_DIR")) return;
-  char exe[PATH_MAX] = {};
-  if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return;
-  std::string dir(exe);
-  dir = dir.substr(0, dir.rfind('/'));
-  setenv("VG_BUILD_DIR", dir.substr(0, dir.rfind('/')).c_str(), 0);
-}
-
 Scene& TheScene() {
   static std::unique_ptr<Scene> scene;
   if (scene) return *scene;
-  FindData();
+  vgbench::FindBuildDir();
   scene = std::make_unique<Scene>();
   Scene& s = *scene;
   s.harness.Start();

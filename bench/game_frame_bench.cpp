@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/gl_count.h"
 #include "bench/timing.h"
 #include "devices/gl_api.h"
 #include "devices/graphics.h"
@@ -29,17 +30,7 @@ namespace {
 using vgbench::Percentile;
 using vgbench::ThreadCpuMicros;
 
-int drawCalls = 0;
-void (*realDrawElements)(unsigned int, int, unsigned int, const void*) = nullptr;
-void (*realDrawArrays)(unsigned int, int, int) = nullptr;
-void CountElements(unsigned int m, int n, unsigned int t, const void* i) {
-  ++drawCalls;
-  realDrawElements(m, n, t, i);
-}
-void CountArrays(unsigned int m, int f, int n) {
-  ++drawCalls;
-  realDrawArrays(m, f, n);
-}
+using vgbench::drawCalls;
 
 // All threads of the process: Mesa's rasteriser threads work for the render too.
 double ProcessCpuMicros() {
@@ -215,8 +206,7 @@ void PlayAt(int w, int hgt) {
     std::fprintf(stderr, "no OpenGL window\n");
     std::exit(2);
   }
-  realDrawElements = vgGl.DrawElements, realDrawArrays = vgGl.DrawArrays;
-  vgGl.DrawElements = CountElements, vgGl.DrawArrays = CountArrays;
+  vgbench::CountDrawCalls();
   Run run;
   run.h = &h;
   c_MyApp* a = h.app();
@@ -289,14 +279,7 @@ int main() {
     std::fprintf(stderr, "Xvfb: %s\n", xvfb.error().c_str());
     return 1;
   }
-  if (!std::getenv("VG_BUILD_DIR")) {
-    char exe[PATH_MAX] = {};
-    if (readlink("/proc/self/exe", exe, sizeof exe - 1) > 0) {
-      std::string dir(exe);
-      dir = dir.substr(0, dir.rfind('/'));
-      setenv("VG_BUILD_DIR", dir.substr(0, dir.rfind('/')).c_str(), 0);
-    }
-  }
+  vgbench::FindBuildDir();
   int failures = 0;
   for (auto size : {std::make_pair(640, 480), std::make_pair(1280, 720)}) {
     std::fflush(stdout);

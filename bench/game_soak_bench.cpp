@@ -2,26 +2,18 @@
 // options, pause, a resize, full screen and back), then an hour of game time idle on the title
 // menu, printing what the process holds after each game and every ten idle minutes. Not a
 // timed benchmark: run by hand, figures in README.md. Arguments: [games] [idle minutes].
-#include <limits.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/timing.h"
 #include "tests/support/soak.h"
 
 int main(int argc, char** argv) {
   int games = argc > 1 ? std::atoi(argv[1]) : 20;
   int idleMinutes = argc > 2 ? std::atoi(argv[2]) : 60;
-  // The game's data folder beside this program's build tree, unless the caller chose one.
-  char exe[PATH_MAX] = {};
-  if (!std::getenv("VG_BUILD_DIR") && readlink("/proc/self/exe", exe, sizeof exe - 1) > 0) {
-    std::string dir(exe);
-    dir = dir.substr(0, dir.rfind('/'));
-    setenv("VG_BUILD_DIR", dir.substr(0, dir.rfind('/')).c_str(), 0);
-  }
+  vgbench::FindBuildDir();
   vgtest::Harness harness;
   vgtest::Soak soak(harness);
   std::vector<vgtest::SoakSample> rows{soak.Sample()};

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/timing.h"
 #include "tests/support/x11_client.h"
 #include "tests/support/xvfb.h"
 
@@ -29,14 +30,7 @@ namespace {
 
 int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
 
-std::string BuildDir() {
-  if (const char* dir = std::getenv("VG_BUILD_DIR")) return dir;
-  char exe[PATH_MAX] = {};
-  if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return std::string();
-  std::string dir(exe);
-  dir = dir.substr(0, dir.rfind('/'));
-  return dir.substr(0, dir.rfind('/'));
-}
+std::string BuildDir() { return vgbench::FindBuildDir(); }
 
 // The colour of one window pixel as 0xRRGGBB, or -1 while it cannot be read.
 long PixelAt(Display* d, unsigned long window, int x, int y) {

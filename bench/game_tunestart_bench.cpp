@@ -28,14 +28,7 @@ double WallMicros() {
 vgtest::Harness& Game() {
   static std::unique_ptr<vgtest::Harness> harness;
   if (harness) return *harness;
-  if (!std::getenv("VG_BUILD_DIR")) {
-    char exe[PATH_MAX] = {};
-    if (readlink("/proc/self/exe", exe, sizeof exe - 1) > 0) {
-      std::string dir(exe);
-      dir = dir.substr(0, dir.rfind('/'));
-      setenv("VG_BUILD_DIR", dir.substr(0, dir.rfind('/')).c_str(), 0);
-    }
-  }
+  vgbench::FindBuildDir();
   harness = std::make_unique<vgtest::Harness>();
   harness->Start();
   harness->FinishLoading();

@@ -48,20 +48,10 @@ namespace {
 
 constexpr int kUpdates = 10000;
 
-// The game's data folder beside this program's build tree, unless the caller chose one.
-void FindData() {
-  if (std::getenv("VG_BUILD_DIR")) return;
-  char exe[PATH_MAX] = {};
-  if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return;
-  std::string dir(exe);
-  dir = dir.substr(0, dir.rfind('/'));
-  setenv("VG_BUILD_DIR", dir.substr(0, dir.rfind('/')).c_str(), 0);
-}
-
 vgtest::Harness& Game() {
   static std::unique_ptr<vgtest::Harness> harness;
   if (harness) return *harness;
-  FindData();
+  vgbench::FindBuildDir();
   harness = std::make_unique<vgtest::Harness>();
   harness->Start();
   harness->FinishLoading();
