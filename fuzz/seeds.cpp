@@ -48,5 +48,12 @@ int main(int argc, char** argv) {
   for (int d = 1; d <= 4; ++d) Put(png, "depth" + std::to_string(d), device_env::Png(3, 2, d, device_env::Counting(6 * d)));
   std::vector<uint8_t> big = device_env::Png(16, 16, 4, device_env::Counting(16 * 16 * 4));
   Put(png, "cut", Cut(big, big.size() / 2));
+  // Found by the fuzzer: chunk lengths that run past the file's end once made the decoder
+  // ask for 2 GiB for a 3 x 2 image.
+  static const char kLyingChunks[] =
+      "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x03\0\0\0\x02\x08\0\0\0\0\xb8\x1f\x39\xc6"
+      "\0\0\0\x10IDAT\x02\x08\0\0\0\0\xb8\x1f\x39\xc6\0\0\0\x10IDATx^cd`dIDATxdEND\xae"
+      "B`\x82";
+  Put(png, "lying-chunks", std::vector<uint8_t>(kLyingChunks, kLyingChunks + sizeof kLyingChunks - 1));
   return 0;
 }

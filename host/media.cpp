@@ -83,6 +83,31 @@ bool vgIsRegularFile(FILE* file) {
   return fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+namespace {
+
+// stb_image trusts a PNG chunk's stated length and grows its buffer to hold it, so a damaged
+// file of a hundred bytes can make it ask for gigabytes. A chunk that says it is longer than
+// what is left of the file is damage: false, and the image is refused before stb reads it.
+// Anything that is not a PNG is left to stb's other readers.
+bool PngChunksFit(FILE* file, long start) {
+  unsigned char at8[8];
+  if (std::fseek(file, start, SEEK_SET) != 0 || std::fread(at8, 1, 8, file) != 8 ||
+      std::memcmp(at8, "\x89PNG\r\n\x1a\n", 8) != 0 || std::fseek(file, 0, SEEK_END) != 0) {
+    return true;
+  }
+  long long end = std::ftell(file), at = start + 8;
+  while (at + 8 <= end && std::fseek(file, static_cast<long>(at), SEEK_SET) == 0 &&
+         std::fread(at8, 1, 8, file) == 8) {
+    long long length = static_cast<long long>(at8[0]) << 24 | at8[1] << 16 | at8[2] << 8 | at8[3];
+    if (length > end - at - 12) return false;  // data and CRC must both be there
+    if (std::memcmp(at8 + 4, "IEND", 4) == 0) break;
+    at += 12 + length;
+  }
+  return true;
+}
+
+}  // namespace
+
 unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth) {
   long start = std::ftell(file);
   int w = 0, h = 0, d = 0;
@@ -91,6 +116,7 @@ unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth) 
       static_cast<long long>(w) * h > kVgMaxImagePixels) {
     return nullptr;
   }
+  if (start >= 0 && !PngChunksFit(file, start)) return nullptr;
   if (start >= 0) std::fseek(file, start, SEEK_SET);
   unsigned char* data = stbi_load_from_file(file, width, height, depth, 0);
   return data;
