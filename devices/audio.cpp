@@ -203,6 +203,9 @@ void gxtkAudio::Rebuild() {
 }
 
 void gxtkAudio::Service(double seconds) {
+  // Buffers of samples the collector destroyed since the last update go back to OpenAL now,
+  // not at the next sound played, which on a quiet screen may be hours away.
+  FlushDiscarded();
   for (gxtkChannel& chan : channels) {
     if (chan.state == 1) chan.offset += seconds * chan.pitch;
   }

@@ -90,10 +90,10 @@ class gxtkAudio : public Object {
   // Has the host decode a tune ahead of its PlayMusic, off the main thread, and again after
   // each time it has been played, so a tune starts without a long decode in the update.
   int PrefetchMusic(String path);
-  // Called once per update with its length: moves the channels' positions on, checks about
-  // once a second that the device is still connected, and while there is none tries every
-  // two seconds or so to open one; then every sample gets its buffer again, and looped
-  // sounds and the music play on from about where they would be.
+  // Called once per update with its length: deletes discarded buffers, moves the channels'
+  // positions on, checks about once a second that the device is still connected, and while
+  // there is none tries every two seconds or so to open one; then every sample gets its
+  // buffer again, and looped sounds and the music play on from about where they would be.
   void Service(double seconds);
 
   // Deletes the discarded buffers no source holds any more; keeps the rest for later. Runs

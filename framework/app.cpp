@@ -49,13 +49,7 @@ void c_GameDelegate::ResumeGame() {
 }
 
 void c_GameDelegate::UpdateGame() {
-  // Buffers of samples the collector destroyed since the last update go back to OpenAL now,
-  // not at the next sound played, which on a quiet screen may be hours away. Service finds a
-  // lost device and a new one.
-  if (m__audio) {
-    m__audio->FlushDiscarded();
-    if (vg_app__updateRate > 0) m__audio->Service(1.0 / vg_app__updateRate);
-  }
+  if (m__audio) m__audio->Service(vg_app__updateRate > 0 ? 1.0 / vg_app__updateRate : 0);
   m__input->p_BeginUpdate();
   vg_app__app->p_OnUpdate();
   m__input->p_EndUpdate();
