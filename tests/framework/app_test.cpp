@@ -106,6 +106,11 @@ TEST_F(AppTest, FrameworkObjectsSurviveAFullCollection) {
   // write barrier queued; the second shows what the roots and mark() methods really reach.
   auto sweep = [] { { Array<int> big(3 * 1024 * 1024); } gc_collect(); };
   sweep();
+  // Marking has passed the registry's array when a source joins it: only the write barrier
+  // keeps that source.
+  gc_mark_now(vg_asyncevent__sources->m_data.GetRep());
+  auto* late = new Source;
+  vg_asyncevent_AddAsyncEventSource(late);
   c_Frame* garbage = (new c_Frame)->m_new(1, 2);
   sweep();
   EXPECT_TRUE(freed(garbage)) << "the check itself must be able to fail";
@@ -115,7 +120,7 @@ TEST_F(AppTest, FrameworkObjectsSurviveAFullCollection) {
            app, vg_app__delegate, vg_graphics_device, vg_audio_device, in, vg_graphics_context, font,
            font->m_surface, font->m_frames.GetRep(), font->m_frames[95], vg_graphics_context->m_matrixStack.GetRep(),
            in->m__joyStates[3], in->m__joyStates[3]->m_buttons.GetRep(), in->m__keyDown.GetRep(),
-           vg_asyncevent__sources, vg_asyncevent__sources->m_data.GetRep(), source})
+           vg_asyncevent__sources, vg_asyncevent__sources->m_data.GetRep(), source, late})
     EXPECT_FALSE(freed(live)) << live;
 }
 

@@ -1,10 +1,14 @@
-// The framework in a real window: the program's own start-up path (VgTarvikGame::Main, vgInit,
-// vgMain, the host's loop) runs in a child process under a private X server with a stand-in
-// application that draws a turned, scaled, handled image and text in the default font, plays
-// a sound, moves on a key and ends on the close box; the saved frames are checked by pixel.
+// The framework and the sequencer's loader in a real window: the program's own start-up path
+// (VgTarvikGame::Main, vgInit, vgMain, the host's loop) runs in a child process under a
+// private X server with a stand-in application that decodes a tune image three stages a
+// render, draws a turned, scaled, handled image and text in the default font, plays a sound,
+// moves on a key and ends on the close box; the note table and saved frames are checked.
 #include <stb/stb_image_write.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -20,12 +24,28 @@
 #include "host/glfw2_testing.h"
 #include "host/glfw_game.h"
 #include "runtime/startup.h"
+#include "sequencer/zqplayer.h"
 #include "tests/support/xvfb.h"
 
 namespace {
 
 const int kW = 640, kH = 480;
 constexpr unsigned kRed = 0xff0000ffu, kWhite = 0xffffffffu, kGreen = 0xff00ff00u, kBlue = 0xffff0000u;
+
+// Pixel (x, y) of pattern frame f in a 512 x 512 tune image, frames eight to a row, and the
+// value the cell it stands for must hold: voice x / 8, value x % 8, step y.
+const struct TunePixel {
+  int frame, x, y, blue, want;
+} kPixels[] = {
+    {0, 0, 0, 255, 31},   // voice 0 note: 255 >> 3
+    {0, 1, 0, 7, 0},      // voice 0 volume: below one step of 8
+    {0, 2, 0, 8, 1},      // voice 0 effect
+    {0, 9, 3, 136, 17},   // voice 1 volume at step 3
+    {10, 0, 63, 64, 8},   // voice 0 note at the last step of pattern 10
+    {40, 12, 5, 80, 10},  // voice 1, value 4, step 5 of pattern 40
+    {63, 0, 0, 255, 0},   // pattern 63 is never decoded
+};
+bool g_tuneDecoded = false;  // the close box waits for it
 
 void Report(const std::string& line) { std::ofstream("report.txt", std::ios::app) << line << "\n"; }
 
@@ -44,13 +64,18 @@ class StandinApp : public c_App {
  public:
   c_Image* sprite = nullptr;
   c_Sound* blip = nullptr;
-  int x = 0, frames = 0;
+  c_ZqPlayer* zq = nullptr;
+  int x = 0, renders = 0;
   bool save = true;
+  double slowest = 0;
   int p_OnCreate() override {
     vg_app_SetUpdateRate(60);
     gc_assign(sprite, vg_graphics_LoadImage(String("sprite.png"), 1, 0));
     gc_assign(blip, vg_audio_LoadSound(String("blip.wav")));
     sprite->p_SetHandle(5, 5);
+    gc_assign(zq, (new c_ZqPlayer())->m_new());
+    zq->p_Zq_Init(32, 4, 3, 3, 4);
+    zq->p_Zq_StartTune(String("Probe"), 1, 100);
     Report(std::string("create") + (vg_graphics_context->m_font ? " font" : "") + (blip ? " sound" : ""));
     return 0;
   }
@@ -63,14 +88,35 @@ class StandinApp : public c_App {
     return 0;
   }
   int p_OnRender() override {
-    vg_graphics_Cls(0, 0, 0);
+    bool loading = zq->m_loadStage > 0;
+    auto start = std::chrono::steady_clock::now();
+    zq->p_Zq_Alive_R();  // the loader's stages, then the screen cleared
+    if (loading) Loaded(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     vg_graphics_DrawImage2(sprite, 200 + x, 150, 90, 2, 3);
     c_Image* font = vg_graphics_context->m_font;
     for (int i = 0; i < 2; ++i) vg_graphics_DrawImage(font, 100 + i * font->m_width, 50, "!#"[i] - 32);
     if (save) SaveFrame(x ? "moved" : "first"), save = false;
     return 0;
   }
-  void mark() override { gc_mark_q(sprite), gc_mark_q(blip); }
+  // Times a render that ran loader stages; after the last, writes what the table holds.
+  void Loaded(double ms) {
+    ++renders, slowest = std::max(slowest, ms);
+    if (std::getenv("VG_TRACE_RENDERS")) std::printf("render %d: %.2f ms\n", renders, ms);
+    if (zq->m_loadStage) return;
+    std::printf("slowest loading render: %.2f ms\n", slowest);  // for the record only
+    Array<int> px(64 * 64);  // the loader's scratch square must not show
+    vg_graphics_ReadPixels(px, 0, 0, 64, 64);
+    int lit = 0;
+    for (int i = 0; i < px.Length(); ++i) lit += (px[i] & 0xffffff) != 0;
+    std::ostringstream out;
+    out << "tune: renders " << renders << " lit " << lit << " cells";
+    for (const TunePixel& p : kPixels) out << " " << zq->m_notes[p.frame * 4096 + p.x / 8 * 512 + p.y * 8 + p.x % 8];
+    out << " last";
+    for (int v = 0; v < 5; ++v) out << " " << zq->m_lastPattern[v];
+    std::ofstream("tune.txt") << out.str();
+    g_tuneDecoded = true;
+  }
+  void mark() override { gc_mark_q(sprite), gc_mark_q(blip), gc_mark_q(zq); }
 };
 
 void WritePng(const std::string& path, int w, int h, const std::function<unsigned(int, int)>& at) {
@@ -90,36 +136,48 @@ void WriteWav(const std::string& path) {
   std::ofstream(path, std::ios::binary) << f;
 }
 
+std::string Slurp(const std::string& path) {
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
+}
+
 }  // namespace
 
 int vgInit() { return vg_framework_InitGlobals(), vg_framework_AddRoots(), 0; }
 int vgMain() { return (new StandinApp)->m_new(), 0; }
 
-class WindowTest : public vgtest::XvfbTest {};
+class ProgramTest : public vgtest::XvfbTest {};
 
-TEST_F(WindowTest, StandinAppDrawsPlaysMovesAndEndsOnTheCloseBox) {
-  std::string dir = vgtest::ProgramFolder("framework-window", false);
-  ASSERT_FALSE(dir.empty());
+TEST_F(ProgramTest, StandinAppDecodesATuneDrawsPlaysMovesAndEndsOnTheCloseBox) {
+  std::string dir = vgtest::ProgramFolder("program", false);
+  ASSERT_TRUE(!dir.empty() && mkdir((dir + "/data/tunes").c_str(), 0755) == 0);
   // 96 font cells of 10 x 10: red padding columns the font flag strips, and a white bar at
   // glyph column code % 8, so each character shows where it landed.
   WritePng(dir + "/data/vunk_font.png", 960, 10, [](int x, int) {
     return x % 10 == 0 || x % 10 == 9 ? kRed : x % 10 == 1 + (32 + x / 10) % 8 ? kWhite : 0u;
   });
   WritePng(dir + "/data/sprite.png", 20, 10, [](int x, int) { return x < 10 ? kGreen : kBlue; });
+  WritePng(dir + "/data/tunes/Probe.png", 512, 512, [](int x, int y) {
+    for (const TunePixel& p : kPixels)
+      if (x == p.frame % 8 * 64 + p.x && y == p.frame / 8 * 64 + p.y) return 0xff000000u | p.blue << 16;
+    return 0xff000000u;  // opaque black, bytes R G B A
+  });
   WriteWav(dir + "/data/blip.wav");
   EXPECT_EQ(0, vgtest::RunProgramIn(dir, [] {
-    int polls = 0;  // Space, the right arrow, then the close box, a few polls apart
+    int polls = 0;  // Space, the right arrow, then the close box once the tune is in
     glfw2_testing::SetEventHook([&polls] {
       if (++polls == 5 || polls == 6) glfw2_testing::FeedKey(32, 0, polls == 5, 0);
       if (polls == 10 || polls == 11) glfw2_testing::FeedKey(262, 0, polls == 10, 0);
-      if (polls == 30) glfw2_testing::FeedCloseRequest();
+      if (polls >= 30 && g_tuneDecoded) glfw2_testing::FeedCloseRequest();
     });
-    char name[] = "vantorell-framework-test", *argv[] = {name, nullptr};
+    char name[] = "vantorell-program-test", *argv[] = {name, nullptr};
     _exit(VgTarvikGame::Main(1, argv));
   }));
-  std::stringstream report;
-  report << std::ifstream(dir + "/report.txt").rdbuf();
-  EXPECT_EQ(report.str(), "create font sound\nsaved first\nsound state 1\nsaved moved\n");
+  EXPECT_EQ(Slurp(dir + "/report.txt"), "create font sound\nsaved first\nsound state 1\nsaved moved\n");
+  std::string cells;
+  for (const TunePixel& p : kPixels) cells += " " + std::to_string(p.want);
+  EXPECT_EQ(Slurp(dir + "/tune.txt"), "tune: renders 24 lit 0 cells" + cells + " last 10 40 0 0 0");
   for (int dx : {0, 50}) {
     std::vector<unsigned> px(kW * kH);
     std::ifstream(dir + (dx ? "/moved.raw" : "/first.raw"), std::ios::binary)
