@@ -16,7 +16,7 @@
 
 #include "host/files.h"
 #include "host/glfw_game.h"
-#include "tests/host/child_process.h"
+#include "tests/host/host_testing.h"
 #include "tests/runtime/string_print.h"
 
 namespace fs = std::filesystem;

@@ -2,9 +2,7 @@
 // ImageMagick's import) come from the project's setup script.
 #include "tests/support/x11_client.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,34 +20,16 @@ struct Connection {
   }
 };
 
-std::string TitleOf(Display* d, Window w) {
-  Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
-  Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
-  Atom type;
-  int format;
-  unsigned long count, after;
-  unsigned char* data = nullptr;
-  std::string title;
-  char* name = nullptr;
-  if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after,
-                         &data) == Success && data) {
-    title.assign(reinterpret_cast<char*>(data), count);
-  } else if (XFetchName(d, w, &name) && name) {
-    title = name;
-  }
-  XFree(data ? data : reinterpret_cast<unsigned char*>(name));
-  return title;
-}
-
+// The window library sets the plain WM_NAME beside the UTF-8 one; titles here are ASCII.
 Window Search(Display* d, Window w, const std::string& title) {
   XWindowAttributes attrs;
-  if (XGetWindowAttributes(d, w, &attrs) && attrs.map_state == IsViewable &&
-      TitleOf(d, w) == title) {
-    return w;
-  }
-  Window root, parent, *children = nullptr;
+  char* name = nullptr;
+  bool match = XGetWindowAttributes(d, w, &attrs) && attrs.map_state == IsViewable &&
+               XFetchName(d, w, &name) && name && title == name;
+  if (name) XFree(name);
+  if (match) return w;
+  Window root, parent, *children = nullptr, found = 0;
   unsigned int n = 0;
-  Window found = 0;
   if (XQueryTree(d, w, &root, &parent, &children, &n)) {
     for (unsigned int i = 0; i < n && !found; ++i) found = Search(d, children[i], title);
     if (children) XFree(children);
@@ -57,6 +37,21 @@ Window Search(Display* d, Window w, const std::string& title) {
   return found;
 }
 
+int RunProgram(const std::vector<std::string>& argv) {  // its exit status, or -1
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, 0), dup2(null, 1), dup2(null, 2);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  int status;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 }  // namespace
 
 unsigned long FindWindowByTitle(const std::string& title, double timeout) {
@@ -70,21 +65,11 @@ unsigned long FindWindowByTitle(const std::string& title, double timeout) {
 
 bool GetWindowGeometry(unsigned long window, WindowGeometry* out) {
   Connection c;
-  if (!c.d || !out) return false;
   XWindowAttributes attrs;
-  if (!XGetWindowAttributes(c.d, window, &attrs)) return false;
   Window child;
-  int x = 0, y = 0;
-  XTranslateCoordinates(c.d, window, DefaultRootWindow(c.d), 0, 0, &x, &y, &child);
-  *out = {x, y, attrs.width, attrs.height, attrs.map_state == IsViewable};
-  return true;
-}
-
-bool GetScreenSize(int* width, int* height) {
-  Connection c;
-  if (!c.d) return false;
-  *width = DisplayWidth(c.d, DefaultScreen(c.d));
-  *height = DisplayHeight(c.d, DefaultScreen(c.d));
+  if (!c.d || !XGetWindowAttributes(c.d, window, &attrs)) return false;
+  XTranslateCoordinates(c.d, window, DefaultRootWindow(c.d), 0, 0, &out->x, &out->y, &child);
+  out->width = attrs.width, out->height = attrs.height;
   return true;
 }
 
@@ -138,22 +123,6 @@ bool CaptureRgb(unsigned long window, std::vector<unsigned char>* rgb, int* widt
     *width = w, *height = h;
   }
   return pclose(f) == 0 && ok;
-}
-
-int RunProgram(const std::vector<std::string>& argv) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_RDWR);
-    dup2(null, 0), dup2(null, 1), dup2(null, 2);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace vgtest

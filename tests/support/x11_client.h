@@ -13,10 +13,8 @@ unsigned long FindWindowByTitle(const std::string& title, double timeout = 5);
 struct WindowGeometry {
   int x = 0, y = 0;  // relative to the root window
   int width = 0, height = 0;
-  bool viewable = false;
 };
 bool GetWindowGeometry(unsigned long window, WindowGeometry* out);
-bool GetScreenSize(int* width, int* height);  // the root window's size
 
 // Sends WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager's close box does.
 bool SendDeleteWindow(unsigned long window);
@@ -31,8 +29,5 @@ bool XdotoolKey(const std::string& command, const std::string& keys);
 bool Screenshot(unsigned long window, const std::string& pngPath);
 // The window's pixels as packed RGB, read through import as a binary PPM.
 bool CaptureRgb(unsigned long window, std::vector<unsigned char>* rgb, int* width, int* height);
-
-// Runs a program (argv[0] looked up on PATH) and returns its exit status, or -1.
-int RunProgram(const std::vector<std::string>& argv);
 
 }  // namespace vgtest

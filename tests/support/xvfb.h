@@ -13,18 +13,12 @@ namespace vgtest {
 
 class XvfbServer {
  public:
-  XvfbServer() = default;
-  XvfbServer(const XvfbServer&) = delete;
-  XvfbServer& operator=(const XvfbServer&) = delete;
   ~XvfbServer() { Stop(); }
-
   // Starts one screen of the given size, sets DISPLAY and LIBGL_ALWAYS_SOFTWARE=1 for this
   // process and returns once a client can connect; false, with error(), when it cannot.
   bool Start(int width = 1280, int height = 1024, int depth = 24);
   void Stop();  // stops the server and restores DISPLAY; safe to call twice
-
   bool running() const { return pid_ > 0; }
-  const std::string& display() const { return display_; }
   const std::string& error() const { return error_; }
 
  private:
@@ -33,14 +27,13 @@ class XvfbServer {
   bool hadDisplay_ = false;
 };
 
-// A fixture whose test suite shares one server, started before its first test and stopped
-// after its last. Tests fail (rather than skip) when Xvfb cannot start.
+// A fixture whose test suite shares one server (1280 x 1024), started before its first test
+// and stopped after its last. Tests fail (rather than skip) when Xvfb cannot start.
 class XvfbTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
   static void TearDownTestSuite();
   void SetUp() override;
-  static XvfbServer* server();
 };
 
 // A fresh folder /tmp/vg-<name>-XXXXXX for a program to run in, holding data/: a link to
