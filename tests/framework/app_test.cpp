@@ -1,6 +1,7 @@
 // The application framework seen from a recording application object (device creation order,
-// bracketing of every call, close and back keys, pointer forwarding), the asynchronous event
-// registry, the collector's view of the framework, and the audio module on the AL recorder.
+// bracketing of every call, close and back keys, pointer forwarding), the input module as the
+// delegate and the game drive it, the asynchronous event registry, the collector's view of the
+// framework, and the audio module on the AL recorder.
 #include "framework/app.h"
 
 #include "devices/audio.h"
@@ -43,7 +44,7 @@ class AppTest : public vgtest::FrameworkTest {
 
 using Log = std::vector<std::string>;
 
-TEST_F(AppTest, DelegateCreatesDevicesAndFontFirstThenBracketsEveryCall) {
+TEST_F(AppTest, DelegateCreatesDevicesFirstBracketsEveryCallAndEndsOnCloseOrBack) {
   host->RenderGame();
   EXPECT_TRUE(Take().empty() && gl->Count("Viewport") == 0) << "rendering before the start does nothing";
   host->StartGame();
@@ -57,11 +58,7 @@ TEST_F(AppTest, DelegateCreatesDevicesAndFontFirstThenBracketsEveryCall) {
   host->SuspendGame(), host->UpdateGame(), host->ResumeGame();  // no update while suspended
   EXPECT_EQ(Take(), (Log{"suspend", "resume"}));
   EXPECT_FATAL((new c_App)->m_new(), "Tarvik Runtime Error : App has already been created");
-}
-
-TEST_F(AppTest, CloseAndBackKeysEndTheProcessWithStatusZeroEvenWhenAlreadyDown) {
-  host->StartGame();
-  for (int key : {432, 416, -432}) {
+  for (int key : {432, 416, -432}) {  // the close and back keys end with status 0, held or not
     EXPECT_EXIT(vgtest::RunFatal([&] {
                   if (key < 0) vg_input_device->m__keyDown[-key] = true;
                   host->KeyEvent(c_VgGameEvent::KeyDown, std::abs(key));
@@ -83,7 +80,7 @@ struct Source : Object, c_IAsyncEventSource {
   }
 };
 
-TEST_F(AppTest, AsyncSweepVisitsEverySourceOnceEvenWhenOneLeaves) {
+TEST_F(AppTest, AsyncSweepVisitsEverySourceOnceAndFrameworkObjectsSurviveACollection) {
   EXPECT_EQ(vg_asyncevent_UpdateAsyncEvents(), 0) << "an empty registry";
   Source* s[3] = {new Source, new Source, new Source};
   s[1]->leave = true;
@@ -91,12 +88,7 @@ TEST_F(AppTest, AsyncSweepVisitsEverySourceOnceEvenWhenOneLeaves) {
   vg_asyncevent_UpdateAsyncEvents();
   EXPECT_TRUE(s[0]->calls == 1 && s[1]->calls == 1 && s[2]->calls == 1) << "none skipped, none twice";
   EXPECT_TRUE(vg_asyncevent__sources->p_Length() == 2 && vg_asyncevent__sources->m_data[2] == c_Stack::m_NIL);
-}
-
-TEST_F(AppTest, FrameworkObjectsSurviveAFullCollection) {
   host->StartGame();
-  auto* source = new Source;
-  vg_asyncevent_AddAsyncEventSource(source);
   auto freed = [](gc_object* p) {
     for (gc_object* q = gc_free_list.succ; q != &gc_free_list; q = q->succ)
       if (q == p) return true;
@@ -120,7 +112,7 @@ TEST_F(AppTest, FrameworkObjectsSurviveAFullCollection) {
            app, vg_app__delegate, vg_graphics_device, vg_audio_device, in, vg_graphics_context, font,
            font->m_surface, font->m_frames.GetRep(), font->m_frames[95], vg_graphics_context->m_matrixStack.GetRep(),
            in->m__joyStates[3], in->m__joyStates[3]->m_buttons.GetRep(), in->m__keyDown.GetRep(),
-           vg_asyncevent__sources, vg_asyncevent__sources->m_data.GetRep(), source, late})
+           vg_asyncevent__sources, vg_asyncevent__sources->m_data.GetRep(), s[2], late})
     EXPECT_FALSE(freed(live)) << live;
 }
 
@@ -141,6 +133,71 @@ TEST_F(AppTest, SoundsPlayFromDataPathsAndNullSoundsOrBadChannelsDoNothing) {
   EXPECT_TRUE(vg_audio_PlayMusic(String("sfx/tune.ogg"), 1) == 0 && device->channels[32].state == 1);
   EXPECT_EQ(vg_audio_PlayMusic(String("sfx/none.ogg"), 1), -1);
   EXPECT_EQ(device->channels[32].state, 0) << "the old tune stops before the load";
+}
+
+// The left button and first finger mirror each other; hits and characters queue per update.
+class InputTest : public vgtest::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    vg_input_SetInputDevice(in = (new c_InputDevice)->m_new());
+  }
+  c_InputDevice* in = nullptr;
+};
+
+TEST_F(InputTest, LeftButtonAndFirstFingerPressReleaseAndMoveEachOtherOnly) {
+  in->p_MouseEvent(c_VgGameEvent::MouseDown, 0, 10, 20);
+  EXPECT_TRUE(vg_input_KeyHit(1) == 1 && vg_input_KeyHit(384) == 1 && vg_input_TouchDown(0) == 1);
+  EXPECT_EQ(vg_input_TouchY(0), 20);
+  in->p_MouseEvent(c_VgGameEvent::MouseUp, 0, 99, 99);
+  EXPECT_TRUE(vg_input_KeyDown(1) == 0 && vg_input_TouchDown(0) == 0 && vg_input_MouseX() == 10)
+      << "a release records no hit and carries no position";
+  in->p_EndUpdate();
+  in->p_TouchEvent(c_VgGameEvent::TouchDown, 0, 5, 6);
+  EXPECT_TRUE(vg_input_MouseHit(0) == 1 && vg_input_MouseX() == 5);
+  in->p_TouchEvent(c_VgGameEvent::TouchDown, 3, 50, 60);
+  EXPECT_TRUE(vg_input_TouchX(3) == 50 && vg_input_MouseX() == 5);
+  in->p_MouseEvent(c_VgGameEvent::MouseDown, 1, 0, 0);
+  EXPECT_TRUE(vg_input_KeyDown(2) == 1 && vg_input_TouchDown(1) == 0);
+}
+
+TEST_F(InputTest, HitsCountPressesBetweenUpdatesUpTo33AndCharacters32) {
+  in->p_KeyEvent(c_VgGameEvent::KeyDown, 65);
+  in->p_KeyEvent(c_VgGameEvent::KeyDown, 65);  // auto-repeat is no hit
+  in->p_KeyEvent(c_VgGameEvent::KeyUp, 65);
+  in->p_KeyEvent(c_VgGameEvent::KeyDown, 65);
+  EXPECT_TRUE(vg_input_KeyHit(65) == 2 && vg_input_KeyDown(65) == 1);
+  in->p_EndUpdate();
+  EXPECT_TRUE(vg_input_KeyHit(65) == 0 && vg_input_KeyDown(65) == 1) << "held across updates";
+  for (int k = 100; k < 140; ++k) in->p_KeyEvent(c_VgGameEvent::KeyDown, k);
+  EXPECT_TRUE(vg_input_KeyHit(132) == 1 && vg_input_KeyHit(133) == 0) << "the 34th hit is dropped";
+  EXPECT_EQ(vg_input_KeyDown(139), 1) << "a dropped hit still holds the key";
+  for (int c = 0; c < 40; ++c) in->p_KeyEvent(c_VgGameEvent::KeyChar, 'a' + c);
+  for (int c = 0; c < 32; ++c) ASSERT_EQ(vg_input_GetChar(), 'a' + c);
+  EXPECT_EQ(vg_input_GetChar(), 0);
+  in->p_EndUpdate();
+  in->p_KeyEvent(c_VgGameEvent::KeyChar, 'z');
+  EXPECT_TRUE(vg_input_KeyHit(100) == 0 && vg_input_GetChar() == 'z');
+}
+
+TEST_F(InputTest, EventsAndQueriesOutsideTheirRangesAreIgnoredOrGiveZero) {
+  for (int key : {512, -7}) in->p_KeyEvent(c_VgGameEvent::KeyDown, key);
+  in->p_MouseEvent(c_VgGameEvent::MouseDown, -2, 1, 1);
+  in->p_TouchEvent(c_VgGameEvent::TouchDown, 40, 1, 1);
+  in->p_PutKeyHit(600);
+  EXPECT_EQ(in->m__keyHitPut, 0);
+  EXPECT_EQ(vg_input_TouchX(0), 1) << "a bad button still moves the pointer";
+  in->p_KeyEvent(c_VgGameEvent::KeyDown, 511);
+  in->p_KeyEvent(c_VgGameEvent::KeyDown, 416);
+  EXPECT_TRUE(vg_input_KeyDown(511) == 1 && vg_input_MouseDown(510) == 1);
+  EXPECT_EQ(vg_input_TouchDown(32), 1) << "finger 32 reads key 416, still a key code";
+  for (int key : {0, -1, 512, 100000}) EXPECT_TRUE(vg_input_KeyDown(key) == 0 && vg_input_KeyHit(key) == 0) << key;
+  float zeros[] = {float(vg_input_MouseDown(511)), float(vg_input_MouseHit(-1)),
+                   float(vg_input_MouseDown(2147483647)), float(vg_input_TouchDown(128)),
+                   float(vg_input_TouchDown(-385)), float(vg_input_JoyDown(0, 16)),
+                   float(vg_input_JoyDown(-1, 0)), vg_input_JoyX(2, 0), vg_input_JoyY(0, 4),
+                   vg_input_JoyY(-1, -1), vg_input_TouchX(32), vg_input_TouchY(-1)};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(zeros[i], 0) << "query " << i;
 }
 
 }  // namespace

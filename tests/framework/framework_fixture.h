@@ -1,6 +1,6 @@
-// Shared set-up of the framework tests: a desktop host whose image and sound decoders, pads
-// and state file are scripted by the test, the GL and AL recorders in place of the libraries,
-// fresh module globals per test, and a way to run a fatal path in a death-test child.
+// Shared set-up of the framework tests: a desktop host whose image and sound decoders are
+// scripted by the test and whose pad polls are logged, the GL and AL recorders in place of
+// the libraries, fresh module globals per test, and a way to run a fatal path in a child.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -23,10 +23,8 @@ namespace vgtest {
 class FakeHost : public VgGlfwGame {
  public:
   std::map<std::string, std::pair<int, int>> images;  // path -> size; pixels are white
-  std::vector<std::string> imageRequests, log;
-  std::map<int, std::vector<bool>> joysticks;  // units that answer the poll, 32 buttons each
-  std::map<std::string, int> sounds;           // path -> 16-bit mono frames of silence
-  std::string savedState;
+  std::vector<std::string> log;
+  std::map<std::string, int> sounds;  // path -> 16-bit mono frames of silence
 
   unsigned char* LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) override {
     auto it = sounds.find(path.ToUtf8());
@@ -35,24 +33,15 @@ class FakeHost : public VgGlfwGame {
     return static_cast<unsigned char*>(std::calloc(it->second, 2));
   }
   unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override {
-    imageRequests.push_back(path.ToUtf8());
     auto it = images.find(path.ToUtf8());
     if (it == images.end()) return nullptr;
     *width = it->second.first, *height = it->second.second, *depth = 4;
-    auto* data = static_cast<unsigned char*>(std::malloc(*width * *height * 4));
-    std::memset(data, 0xff, *width * *height * 4);
-    return data;
+    size_t bytes = *width * *height * 4;
+    return static_cast<unsigned char*>(std::memset(std::malloc(bytes), 0xff, bytes));
   }
-  bool PollJoystick(int port, Array<float> joyx, Array<float>, Array<float>, Array<bool> buttons) override {
-    log.push_back("poll" + std::to_string(port));
-    auto it = joysticks.find(port);
-    if (it == joysticks.end()) return false;
-    for (int b = 0; b < buttons.Length() && b < static_cast<int>(it->second.size()); ++b) buttons[b] = it->second[b];
-    joyx[0] = 0.5f;
-    return true;
+  bool PollJoystick(int port, Array<float>, Array<float>, Array<float>, Array<bool>) override {
+    return log.push_back("poll" + std::to_string(port)), false;  // no pads
   }
-  int SaveState(String state) override { return savedState = state.ToUtf8(), 0; }
-  String LoadState() override { return String(savedState.c_str()); }
 };
 
 // Fresh framework globals and host per test; the collector roots are registered once.

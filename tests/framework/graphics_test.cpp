@@ -1,9 +1,8 @@
 // The graphics module over a real graphics device on the GL recorder: frame layouts and flags,
-// handles, the matrix and its stack, lazy matrix upload, the vertices that reach the device's
-// batch, and the fatal errors that guard the stack, frame indices and rendering.
+// handles, transforms composed with the matrix, the vertices that reach the device's batch,
+// and the fatal errors that guard the matrix stack, frame indices and rendering.
 #include "framework/graphics.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "devices/graphics.h"
@@ -15,9 +14,6 @@ namespace {
 struct RecordingGraphics : gxtkGraphics {
   std::vector<std::string> calls;
   int srcx = -1, srcw = -1;
-  int SetMatrix(float ix, float iy, float jx, float jy, float tx, float ty) override {
-    return calls.push_back("SetMatrix"), gxtkGraphics::SetMatrix(ix, iy, jx, jy, tx, ty);
-  }
   int DrawSurface(gxtkSurface* s, float x, float y) override {
     return calls.push_back("DrawSurface"), gxtkGraphics::DrawSurface(s, x, y);
   }
@@ -46,20 +42,6 @@ class GraphicsTest : public vgtest::FrameworkTest {
 };
 
 #define EXPECT_POINT(p, ex, ey) EXPECT_TRUE(std::hypot((p).first - (ex), (p).second - (ey)) < 1e-3f) << #p
-
-TEST_F(GraphicsTest, DefaultFontIs96PaddedFramesLoadedOnce) {
-  vg_graphics_SetFont(nullptr, 65);
-  EXPECT_EQ(vg_graphics_context->m_font, nullptr) << "no file, no font";
-  host->images["tarvik://data/vunk_font.png"] = {960, 10};
-  vg_graphics_SetFont(nullptr, 65);
-  c_Image* font = vg_graphics_context->m_font;
-  ASSERT_TRUE(font && vg_graphics_context->m_firstChar == 32 && font->m_frames.Length() == 96);
-  EXPECT_TRUE(font->m_width == 8 && font->m_height == 10 && font->m_flags == c_Image::XPadding);
-  for (int i = 0; i < 96; ++i) ASSERT_TRUE(font->m_frames[i]->m_x == 1 + 10 * i && font->m_frames[i]->m_y == 0) << i;
-  vg_graphics_SetFont(Load("big.png", 100, 20, 10, 0), 48), vg_graphics_SetFont(nullptr, 48);
-  EXPECT_EQ(vg_graphics_context->m_font, font);
-  EXPECT_EQ(std::count(host->imageRequests.begin(), host->imageRequests.end(), "tarvik://data/vunk_font.png"), 2);
-}
 
 TEST_F(GraphicsTest, FlagsAndHandlesDecideWhatIsDrawnWhere) {
   c_Image* whole = Load("ship.png", 24, 12, 1, 0);
@@ -102,30 +84,6 @@ TEST_F(GraphicsTest, FramesOfAGivenSizeAreLaidInRowsAndMustFit) {
   EXPECT_FATAL(vg_graphics_LoadImage2(String("tiles.png"), 20, 20, 10), "Image frame outside surface");
   EXPECT_FATAL(vg_graphics_LoadImage2(String("tiles.png"), 65, 8, 1), "Image frame outside surface");
   EXPECT_FATAL(vg_graphics_LoadImage(String("tiles.png"), 0), "Image frame count");
-}
-
-TEST_F(GraphicsTest, MatrixFunctionsPostMultiplyAndReachTheDeviceOnlyWhenDrawing) {
-  vg_graphics_Rotate(90);
-  EXPECT_POINT(Apply(1, 0), 0, -1);
-  vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0), vg_graphics_Translate(10, 0);
-  vg_graphics_Scale(2, 3);  // applies before the translation
-  EXPECT_POINT(Apply(1, 1), 12, 3);
-  float m[6] = {0, 1, -1, 0, 5, 5};
-  vg_graphics_SetMatrix2(Array<float>(m, 6)), vg_graphics_Transform2(Array<float>(m, 6));
-  EXPECT_POINT(Apply(1, 0), -1, 10);
-  vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0), vg_graphics_PushMatrix(), vg_graphics_Translate(3, 4);
-  vg_graphics_PushMatrix(), vg_graphics_Rotate(45), vg_graphics_PopMatrix();
-  EXPECT_POINT(Apply(1, 0), 4, 4);
-  vg_graphics_PopMatrix();
-  EXPECT_EQ(vg_graphics_context->m_tformed, 0);
-  vg_graphics_BeginRender(), vg_graphics_Translate(1, 1), vg_graphics_Translate(1, 1);
-  vg_graphics_DrawRect(0, 0, 1, 1), vg_graphics_DrawRect(0, 0, 1, 1);
-  EXPECT_EQ(std::count(device->calls.begin(), device->calls.end(), "SetMatrix"), 1);
-  vg_graphics_SetMatrix(1, 0, 0, 1, 0, 0);
-  vg_graphics_DrawImage(Load("dot.png", 4, 4, 1, 0), 7.5f, 8.25f);
-  EXPECT_FALSE(device->tformed) << "the identity leaves vertices as given";
-  EXPECT_POINT(Vertex(device->primCount - 4), 7.5f, 8.25f);
-  EXPECT_FATAL(vg_graphics_SetMatrix2(Array<float>(m, 5)), "");
 }
 
 TEST_F(GraphicsTest, StackOverflowsBadFramesAndDrawsOutsideRenderingAreFatal) {

@@ -1,5 +1,5 @@
-// Strings and arrays as callers see them: text of numbers, sharing instead of copying,
-// Split/Replace pieces, reference counts, and the shared empty representations.
+// Strings as callers see them: text of numbers, sharing instead of copying, Split/Replace
+// pieces, reference counts, and the shared empty representation.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -69,13 +69,4 @@ TEST(StringPieces, SplitKeepsEmptyPiecesAndReplaceMatchesNeverOverlap) {
   EXPECT_EQ(String("aaa").Replace(String("aa"), String("x")), String("xa"));
   EXPECT_EQ(String("ab").Replace(String("b"), String("bb")), String("abb"));
   EXPECT_EQ(String("abab").Replace(String("ab"), String("")), String());
-}
-
-TEST(ArrayValues, NewElementsAreEmptyAndEmptyArraysShareOneStaticRep) {
-  Array<String> texts(2);
-  texts[0] = String("x");
-  EXPECT_TRUE(texts.Resize(3)[2].IsEmpty());
-  EXPECT_EQ(texts.Resize(1)[0].GetRep(), texts[0].GetRep()) << "elements are shared, not copied";
-  EXPECT_EQ(Array<int>(-3).GetRep(), &Array<int>::nullRep);
-  EXPECT_EQ(Array<int>::nullRep.gc_colour(), 3);
 }

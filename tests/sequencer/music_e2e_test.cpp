@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,10 +24,7 @@
 #endif
 
 namespace {
-
-void Sleep(double seconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
-}
+using namespace std::chrono_literals;
 
 // The samples of the recording, which the writer is told to make 16-bit mono. It may not
 // have finished its header when the program ends, so the data runs to the end of the file.
@@ -56,9 +54,7 @@ double Autocorrelation(const std::vector<double>& x, int k) {
 class SequencerMusicTest : public vgtest::XvfbTest {};
 
 TEST_F(SequencerMusicTest, AGameStartedFromTheMenuPlaysSequencedMusicInStepRhythm) {
-  if (!VANTORELL_SEQUENCER_MUSIC) {
-    GTEST_SKIP() << "built without VANTORELL_SEQUENCER_MUSIC; the sequencer build runs this";
-  }
+  if (!VANTORELL_SEQUENCER_MUSIC) GTEST_SKIP() << "only the sequencer-music build runs this";
   std::string dir = vgtest::ProgramFolder("sequencer-music", true);
   ASSERT_FALSE(dir.empty());
   std::ofstream(dir + "/alsoft.conf") << "[general]\ndrivers=wave\nchannels=mono\nsample-type=int16\n[wave]\nfile=" << dir << "/mix.wav\n";
@@ -71,11 +67,11 @@ TEST_F(SequencerMusicTest, AGameStartedFromTheMenuPlaysSequencedMusicInStepRhyth
     unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
     ASSERT_NE(window, 0u) << "no game window";
     vgtest::FocusWindow(window);
-    Sleep(4);  // the loading screen's stages, then the title menu
+    std::this_thread::sleep_for(4s);  // the loading screen's stages, then the title menu
     vgtest::XdotoolKey("keydown", "space");
-    Sleep(0.2);
+    std::this_thread::sleep_for(200ms);
     vgtest::XdotoolKey("keyup", "space");
-    Sleep(9);  // the tune loads over 24 renders, then plays
+    std::this_thread::sleep_for(9s);  // the tune loads over 24 renders, then plays
     vgtest::SendDeleteWindow(window);
   }, 10);
   EXPECT_EQ(status, 0) << "the close box ends the game";
@@ -93,9 +89,7 @@ TEST_F(SequencerMusicTest, AGameStartedFromTheMenuPlaysSequencedMusicInStepRhyth
     for (int i = 0; i < frame; ++i) e += mix[at + i] * mix[at + i];
     env.push_back(std::sqrt(e / frame));
   }
-  double mean = 0;
-  for (double e : env) mean += e;
-  mean /= env.size();
+  double mean = std::accumulate(env.begin(), env.end(), 0.0) / env.size();
   EXPECT_GT(mean, 0.005) << "the recording is silent";
   for (double& e : env) e -= mean;
 
@@ -103,9 +97,7 @@ TEST_F(SequencerMusicTest, AGameStartedFromTheMenuPlaysSequencedMusicInStepRhyth
   // the strongest repetition between 100 ms and 2 s lies on a step boundary (give or take the
   // 60 Hz update the steps are timed by) and is a clear one.
   int best = 10;
-  for (int k = 10; k < 200; ++k) {
-    if (Autocorrelation(env, k) > Autocorrelation(env, best)) best = k;
-  }
+  for (int k = 10; k < 200; ++k) best = Autocorrelation(env, k) > Autocorrelation(env, best) ? k : best;
   int offStep = std::abs(best - 8 * ((best + 4) / 8));
   EXPECT_LE(offStep, 1) << "loudness repeats every " << best * 10 << " ms";
   EXPECT_GT(Autocorrelation(env, best), 0.3) << "at " << best * 10 << " ms";
