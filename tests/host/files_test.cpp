@@ -1,6 +1,6 @@
-// Runtime paths, text decoding, whole files, the state file (exact bytes, failure codes, and
-// saves killed by SIGKILL leaving the old or the new record), the date and web addresses, on
-// real files in a scratch folder, directly and through the desktop host.
+// Text decoding by byte-order mark; whole files and the state file (exact bytes, failure
+// codes, and saves killed by SIGKILL leaving the old or the new record) on real files in a
+// scratch folder, directly and through the desktop host.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,7 +16,6 @@
 
 #include "host/files.h"
 #include "host/glfw_game.h"
-#include "tests/host/host_testing.h"
 #include "tests/runtime/string_print.h"
 
 namespace fs = std::filesystem;
@@ -30,10 +29,6 @@ class Files : public ::testing::Test {
     state_ = dir_ + "/.tarvikstate";
   }
   void TearDown() override { fs::remove_all(dir_); }
-  std::string write(const std::string& name, const std::string& bytes) {
-    std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes;
-    return dir_ + "/" + name;
-  }
   static std::string read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -57,19 +52,6 @@ std::string record(int n) {
 }
 }  // namespace
 
-TEST(RuntimePaths, SchemesMapBesideTheWorkingFolderAndBareAssetNamesBecomeDataPaths) {
-  const std::pair<const char*, const char*> files[] = {
-      {"tarvik://data/x.png", "./data/x.png"}, {"tarvik://internal/a/b", "./internal/a/b"},
-      {"tarvik://external/c", "./external/c"}, {"tarvik://other/x", ""}, {"c:/x", "c:/x"}};
-  for (auto [path, file] : files) EXPECT_EQ(vg_files::PathToFilePath(String(path)), String(file));
-  // "a/b:/c" has no scheme: its first slash is not right after the colon.
-  const std::pair<const char*, const char*> assets[] = {
-      {"gfx/a.png", "tarvik://data/gfx/a.png"}, {"tarvik://data/a", "tarvik://data/a"},
-      {"c:/x", "c:/x"}, {"./x", "./x"}, {"/x", "/x"}, {"a/b:/c", "tarvik://data/a/b:/c"}};
-  for (auto [name, path] : assets) EXPECT_EQ(vg_data_FixDataPath(String(name)), String(path));
-  EXPECT_EQ(VgGame().PathToFilePath("tarvik://data/x"), String("tarvik://data/x")) << "neutral";
-}
-
 TEST_F(Files, TextFilesDecodeByTheirByteOrderMarkAndKeepInvalidUtf8Bytes) {
   const struct {
     std::string bytes;
@@ -86,7 +68,7 @@ TEST_F(Files, TextFilesDecodeByTheirByteOrderMarkAndKeepInvalidUtf8Bytes) {
       {"\xf0\x9f\x98\x80", units({0xf0, 0x9f, 0x98, 0x80}), true},  // no surrogate pairs
   };
   for (const auto& c : cases) {
-    FILE* f = std::fopen(write("text", c.bytes).c_str(), "rb");
+    FILE* f = fmemopen(const_cast<char*>(c.bytes.data()), c.bytes.size(), "rb");
     EXPECT_EQ(String::Load(f), c.text) << c.bytes;
     std::fclose(f);
     EXPECT_EQ(String::LastLoadError(), String(c.invalid ? "Invalid UTF-8" : "")) << c.bytes;
@@ -94,7 +76,7 @@ TEST_F(Files, TextFilesDecodeByTheirByteOrderMarkAndKeepInvalidUtf8Bytes) {
 }
 
 TEST_F(Files, TheDesktopHostLoadsWholeFilesAndKeepsTheStateInTheWorkingFolder) {
-  ChildResult r = RunInChild([&] {  // in a child, as the working folder changes
+  auto run = [&] {  // in a child, as the working folder changes
     VgGlfwGame desktop;
     if (chdir(dir_.c_str()) || mkdir("data", 0755) || !desktop.LoadState().IsEmpty()) _exit(10);
     for (int size : {0, 4096, 4097, 50000}) {  // around the 4096-byte read blocks
@@ -110,8 +92,8 @@ TEST_F(Files, TheDesktopHostLoadsWholeFilesAndKeepsTheStateInTheWorkingFolder) {
     if (desktop.LoadData("tarvik://data/none", &length) || length != 1234) _exit(12);
     if (!desktop.LoadString("tarvik://data/none").IsEmpty()) _exit(13);
     _exit(desktop.SaveState(String("v=1")) || desktop.LoadState() != String("v=1") ? 15 : 0);
-  });
-  EXPECT_EQ(r.status, 0);
+  };
+  EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(read(state_), "v=1");
 }
 
@@ -124,22 +106,20 @@ TEST_F(Files, TheStateFileHoldsExactlyTheUtf8BytesAndFailedSavesKeepTheOldOne) {
   EXPECT_TRUE(fs::exists(state_) && read(state_).empty());
   ASSERT_EQ(save(String("old")), 0);
   // Permission bits do not stop root, so a root run drops to an unprivileged user first.
-  ChildResult unwritable = RunInChild([&] {
+  auto unwritable = [&] {
     if (geteuid() == 0 ? setgid(65534) || setuid(65534) : chmod(dir_.c_str(), 0555)) _exit(20);
     _exit(save(String("new")) == -1 ? 0 : 21);
-  });
+  };
+  EXPECT_EXIT(unwritable(), ::testing::ExitedWithCode(0), "");
   chmod(dir_.c_str(), 0755);
-  EXPECT_EQ(unwritable.status, 0);
-  ChildResult short_write = RunInChild([&] {  // a size limit stops the write short (EFBIG)
+  auto shortWrite = [&] {  // a size limit stops the write short (EFBIG)
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit = {2, 2};
     _exit(setrlimit(RLIMIT_FSIZE, &limit) || save(String("a longer record")) != -2 ? 30 : 0);
-  });
-  EXPECT_EQ(short_write.status, 0);
+  };
+  EXPECT_EXIT(shortWrite(), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(read(state_), "old");
   EXPECT_EQ(strays(), 0) << "the temporary is removed";
-  std::ofstream(dir_ + "/plain") << "x";  // a "folder" that is a regular file, root or not
-  EXPECT_EQ(vg_files::SaveStateAt((dir_ + "/plain/.tarvikstate").c_str(), String("new")), -1);
 }
 
 TEST_F(Files, KilledSaverNeverLeavesATornRecord) {
@@ -175,27 +155,4 @@ TEST_F(Files, KilledSaverNeverLeavesATornRecord) {
         << "round " << round << ": torn state of " << text.size() << " bytes";
     strays();  // an interrupted save may leave its temporary behind, never in place of the state
   }
-}
-
-TEST_F(Files, WebAddressesGoToXdgOpenAsOneArgumentWithoutAShell) {
-  // A stand-in xdg-open first on PATH records its arguments, one per line; in /tmp, since a
-  // memory file system may forbid running programs.
-  std::string bin = "/tmp/vg_bin_XXXXXX", saved = std::getenv("PATH");
-  ASSERT_NE(mkdtemp(&bin[0]), nullptr);
-  std::string fake = bin + "/xdg-open";
-  std::ofstream(fake) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > " << dir_ << "/args\n";
-  chmod(fake.c_str(), 0755);
-  setenv("PATH", (bin + ":" + saved).c_str(), 1);
-  const char* url = "https://example.invalid/a b;touch pwned $(id) `id`&x=1";
-  int pid = vg_files::OpenUrl(String(url));
-  setenv("PATH", saved.c_str(), 1);
-  ASSERT_GT(pid, 0);
-  // Nobody waits for the child, yet it is reaped: its /proc entry goes away.
-  std::string proc = "/proc/" + std::to_string(pid);
-  for (int i = 0; i < 500 && access(proc.c_str(), F_OK) == 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_NE(access(proc.c_str(), F_OK), 0) << "xdg-open left as a zombie";
-  fs::remove_all(bin);
-  EXPECT_EQ(read(dir_ + "/args"), std::string(url) + "\n");
-  EXPECT_FALSE(fs::exists("pwned")) << "no shell ran the address";
 }

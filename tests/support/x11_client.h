@@ -10,12 +10,6 @@ namespace vgtest {
 // The X id of a mapped window titled exactly title, waiting up to timeout seconds; or 0.
 unsigned long FindWindowByTitle(const std::string& title, double timeout = 5);
 
-struct WindowGeometry {
-  int x = 0, y = 0;  // relative to the root window
-  int width = 0, height = 0;
-};
-bool GetWindowGeometry(unsigned long window, WindowGeometry* out);
-
 // Sends WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager's close box does.
 bool SendDeleteWindow(unsigned long window);
 bool FocusWindow(unsigned long window);  // gives it the keyboard focus and raises it

@@ -51,28 +51,21 @@ bool XvfbServer::Start(int width, int height, int depth) {
     Stop();
     return error_ = "Xvfb did not report a display (is it installed?)", false;
   }
-  display_ = ":" + number;
-  const char* old = std::getenv("DISPLAY");
-  hadDisplay_ = old != nullptr;
-  oldDisplay_ = old ? old : "";
-  setenv("DISPLAY", display_.c_str(), 1);
+  setenv("DISPLAY", (":" + number).c_str(), 1);
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
   return true;
 }
 
 void XvfbServer::Stop() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    // A moment to go; a server that hangs is killed outright.
-    for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) != pid_; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      if (i == 99) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  // A moment to go; a server that hangs is killed outright.
+  for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) != pid_; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (i == 99) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
   }
-  if (display_.empty()) return;
-  hadDisplay_ ? setenv("DISPLAY", oldDisplay_.c_str(), 1) : unsetenv("DISPLAY");
-  display_.clear();
+  pid_ = -1;
+  unsetenv("DISPLAY");
 }
 
 // Never destroyed: a forked child that calls exit() must not stop its parent's server.

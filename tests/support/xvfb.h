@@ -17,14 +17,13 @@ class XvfbServer {
   // Starts one screen of the given size, sets DISPLAY and LIBGL_ALWAYS_SOFTWARE=1 for this
   // process and returns once a client can connect; false, with error(), when it cannot.
   bool Start(int width = 1280, int height = 1024, int depth = 24);
-  void Stop();  // stops the server and restores DISPLAY; safe to call twice
+  void Stop();  // stops the server and unsets DISPLAY; safe to call twice
   bool running() const { return pid_ > 0; }
   const std::string& error() const { return error_; }
 
  private:
   pid_t pid_ = -1;
-  std::string display_, error_, oldDisplay_;
-  bool hadDisplay_ = false;
+  std::string error_;
 };
 
 // A fixture whose test suite shares one server (1280 x 1024), started before its first test
