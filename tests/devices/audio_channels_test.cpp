@@ -41,7 +41,7 @@ class AudioChannels : public ::testing::Test {
   gxtkSample* sample = nullptr;
 };
 
-TEST_F(AudioChannels, ChannelStatesFollowPlayPauseResumeStopAndTheSoundsEnd) {
+TEST_F(AudioChannels, ChannelStatesFollowPlayPauseResumeStopAndSettingsReachTheSource) {
   audio->PlaySample(sample, 3, 1);
   EXPECT_EQ(States(3), std::make_pair(1, kPlaying));
   EXPECT_TRUE(SourceOf(3).looping);
@@ -62,9 +62,11 @@ TEST_F(AudioChannels, ChannelStatesFollowPlayPauseResumeStopAndTheSoundsEnd) {
   EXPECT_EQ(al.sources.size(), 1u) << "bad channels and no sample touch nothing";
   String deep(device_env::WriteFile("deep.wav", device_env::PcmWav(1, 24, 8000, 10)).c_str());
   EXPECT_EQ(audio->LoadSample(deep), nullptr) << "24-bit samples have no OpenAL format";
-}
 
-TEST_F(AudioChannels, SettingsMakeTheSourceFirstAndPanTurnsItAroundTheListener) {
+  // Settings make the channel's source first; pan turns it around the listener.
+  audio->SetPan(6, 0);
+  EXPECT_EQ(std::vector<float>(SourceOf(6).position, SourceOf(6).position + 3), (std::vector<float>{0, 0, -1}))
+      << "straight ahead";
   audio->SetPan(7, static_cast<float>(M_PI / 2));
   EXPECT_FLOAT_EQ(SourceOf(7).position[0], 1);
   EXPECT_NEAR(SourceOf(7).position[2], 0, 1e-6);

@@ -73,31 +73,26 @@ TEST_F(GraphicsBatch, BatchesSplitOnlyWhenFullOrWhenKindOrSurfaceChanges) {
   EXPECT_EQ(gl.calls[1].args, (Args{GL_LINES, 0, 4}));
   EXPECT_EQ(std::make_pair(g->vertices[2].x, g->vertices[2].y), std::make_pair(10.0f, 22.0f))
       << "transformed on the processor";
-}
-
-TEST_F(GraphicsBatch, ClsAndBeginRenderDropThePendingBatch) {
+  gl.Clear();
   g->DrawRect(0, 0, 10, 10);
   g->Cls(255, 0, 51);
   g->DrawRect(0, 0, 10, 10);
   g->BeginRender();
   g->EndRender();
-  EXPECT_EQ(gl.DrawCalls(), 0);
+  EXPECT_EQ(gl.DrawCalls(), 0) << "Cls and BeginRender drop the pending batch";
   EXPECT_EQ(gl.Last("ClearColor")->args, (Args{1, 0, 0.2f, 1}));
 }
 
-TEST_F(GraphicsBatch, ColourIsPremultipliedAndClamped) {
+TEST_F(GraphicsBatch, ColourIsPremultipliedAndBlendOrScissorChangesFlushFirst) {
+  g->SetColor(255, 0, 0);
   g->SetAlpha(0.5f);
   g->DrawRect(0, 0, 1, 1);
-  EXPECT_EQ(ColourBytes(0), (Ints{127, 127, 127, 127}));
+  EXPECT_EQ(ColourBytes(0), (Ints{127, 0, 0, 127})) << "red, halved with its alpha";
   g->SetColor(300, -5, 255);  // out of range: clamped, not spilt into the next channel
   g->SetAlpha(1.5f);
   EXPECT_EQ(g->color, 0xFFFF00FFu);
   g->SetAlpha(kNaN);
   EXPECT_EQ(g->color, 0u);
-}
-
-TEST_F(GraphicsBatch, BlendChangesAndScissorFlushFirstAndAFullWindowScissorIsOff) {
-  g->DrawRect(0, 0, 1, 1);
   g->SetBlend(1);
   ASSERT_EQ(gl.calls.size(), 2u);
   EXPECT_EQ(gl.calls[1].args, (Args{GL_ONE, GL_ONE})) << "after the draw";

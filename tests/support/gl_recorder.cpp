@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "devices/gl_api.h"
@@ -13,61 +14,50 @@
 namespace {
 GlRecorder* active = nullptr;
 
-void Rec(const char* name, std::vector<double> args = {}) {
-  if (active) active->calls.push_back(GlCall{name, std::move(args)});
+template <typename... A>
+void Rec(const char* name, A... a) {
+  if (!active) return;
+  GlCall call{name, {}};
+  [[maybe_unused]] auto add = [&call](auto x) {
+    if constexpr (std::is_arithmetic_v<decltype(x)>) call.args.push_back(static_cast<double>(x));
+  };
+  (add(a), ...);
+  active->calls.push_back(std::move(call));
 }
 
 bool PowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 }  // namespace
 
+// An entry that only records; the generic lambda takes on the entry's own parameter types.
+#define VG_RECORD(entry) [](auto... a) { Rec(#entry, a...); }
+
 struct GlRecorderHooks {
-  static void Viewport(int x, int y, int w, int h) { Rec("Viewport", {double(x), double(y), double(w), double(h)}); }
-  static void MatrixMode(unsigned int m) { Rec("MatrixMode", {double(m)}); }
-  static void LoadIdentity() { Rec("LoadIdentity"); }
-  static void Ortho(double l, double r, double b, double t, double n, double f) { Rec("Ortho", {l, r, b, t, n, f}); }
-  static void EnableClientState(unsigned int a) { Rec("EnableClientState", {double(a)}); }
-  static void VertexPointer(int s, unsigned int t, int st, const void*) { Rec("VertexPointer", {double(s), double(t), double(st)}); }
-  static void TexCoordPointer(int s, unsigned int t, int st, const void*) { Rec("TexCoordPointer", {double(s), double(t), double(st)}); }
-  static void ColorPointer(int s, unsigned int t, int st, const void*) { Rec("ColorPointer", {double(s), double(t), double(st)}); }
-  static void Enable(unsigned int c) { Rec("Enable", {double(c)}); }
-  static void Disable(unsigned int c) { Rec("Disable", {double(c)}); }
-  static void BlendFunc(unsigned int s, unsigned int d) { Rec("BlendFunc", {double(s), double(d)}); }
-  static void Scissor(int x, int y, int w, int h) { Rec("Scissor", {double(x), double(y), double(w), double(h)}); }
-  static void ClearColor(float r, float g, float b, float a) { Rec("ClearColor", {r, g, b, a}); }
-  static void Clear(unsigned int m) { Rec("Clear", {double(m)}); }
-  static void DrawArrays(unsigned int m, int first, int count) { Rec("DrawArrays", {double(m), double(first), double(count)}); }
-  static void DrawElements(unsigned int m, int count, unsigned int t, const void*) { Rec("DrawElements", {double(m), double(count), double(t)}); }
   static void GenTextures(int n, unsigned int* names) {
     for (int i = 0; i < n; ++i) {
       names[i] = active ? active->nextTexture_++ : 0;
       if (active) active->live_.push_back(names[i]);
     }
-    Rec("GenTextures", {double(n)});
+    Rec("GenTextures", n);
   }
   static void DeleteTextures(int n, const unsigned int* names) {
-    Rec("DeleteTextures", std::vector<double>(names, names + n));
+    if (active) active->calls.push_back(GlCall{"DeleteTextures", std::vector<double>(names, names + n)});
     for (int i = 0; i < n && active; ++i) {
       active->live_.erase(std::remove(active->live_.begin(), active->live_.end(), names[i]), active->live_.end());
     }
   }
-  static void BindTexture(unsigned int t, unsigned int name) { Rec("BindTexture", {double(t), double(name)}); }
-  static void TexParameteri(unsigned int t, unsigned int p, int v) { Rec("TexParameteri", {double(t), double(p), double(v)}); }
-  static void TexImage2D(unsigned int t, int level, int ifmt, int w, int h, int border, unsigned int fmt, unsigned int type, const void*) {
-    Rec("TexImage2D", {double(t), double(level), double(ifmt), double(w), double(h), double(border), double(fmt), double(type)});
+  static void TexImage2D(unsigned int t, int level, int ifmt, int w, int h, int border, unsigned int fmt,
+                         unsigned int type, const void*) {
+    Rec("TexImage2D", t, level, ifmt, w, h, border, fmt, type);
     if (active && active->rejectNonPowerOfTwo && !(PowerOfTwo(w) && PowerOfTwo(h))) {
       active->pendingError_ = GL_INVALID_VALUE;
     }
   }
-  static void TexSubImage2D(unsigned int t, int level, int x, int y, int w, int h, unsigned int fmt, unsigned int type, const void*) {
-    Rec("TexSubImage2D", {double(t), double(level), double(x), double(y), double(w), double(h), double(fmt), double(type)});
-  }
-  static void PixelStorei(unsigned int p, int v) { Rec("PixelStorei", {double(p), double(v)}); }
   static unsigned int GetError() {
     Rec("GetError");
     return active ? std::exchange(active->pendingError_, GL_NO_ERROR) : GL_NO_ERROR;
   }
   static void ReadPixels(int x, int y, int w, int h, unsigned int fmt, unsigned int type, void* out) {
-    Rec("ReadPixels", {double(x), double(y), double(w), double(h), double(fmt), double(type)});
+    Rec("ReadPixels", x, y, w, h, fmt, type);
     unsigned char* bytes = static_cast<unsigned char*>(out);
     if (active && active->readPixels) {
       active->readPixels(x, y, w, h, bytes);
@@ -80,12 +70,14 @@ struct GlRecorderHooks {
 GlRecorder::GlRecorder() {
   active = this;
   using H = GlRecorderHooks;
-  vgGl = VgGlApi{H::Viewport,      H::MatrixMode,        H::LoadIdentity,  H::Ortho,
-                 H::EnableClientState, H::VertexPointer, H::TexCoordPointer, H::ColorPointer,
-                 H::Enable,        H::Disable,           H::BlendFunc,     H::Scissor,
-                 H::ClearColor,    H::Clear,             H::DrawArrays,    H::DrawElements,
-                 H::GenTextures,   H::DeleteTextures,    H::BindTexture,   H::TexParameteri,
-                 H::TexImage2D,    H::TexSubImage2D,     H::PixelStorei,   H::GetError,
+  vgGl = VgGlApi{VG_RECORD(Viewport),      VG_RECORD(MatrixMode),    VG_RECORD(LoadIdentity),
+                 VG_RECORD(Ortho),         VG_RECORD(EnableClientState), VG_RECORD(VertexPointer),
+                 VG_RECORD(TexCoordPointer), VG_RECORD(ColorPointer), VG_RECORD(Enable),
+                 VG_RECORD(Disable),       VG_RECORD(BlendFunc),     VG_RECORD(Scissor),
+                 VG_RECORD(ClearColor),    VG_RECORD(Clear),         VG_RECORD(DrawArrays),
+                 VG_RECORD(DrawElements),  H::GenTextures,           H::DeleteTextures,
+                 VG_RECORD(BindTexture),   VG_RECORD(TexParameteri), H::TexImage2D,
+                 VG_RECORD(TexSubImage2D), VG_RECORD(PixelStorei),   H::GetError,
                  H::ReadPixels};
 }
 
