@@ -135,7 +135,7 @@ TEST_F(AppTest, SoundsPlayFromDataPathsAndNullSoundsOrBadChannelsDoNothing) {
   EXPECT_EQ(device->channels[32].state, 0) << "the old tune stops before the load";
 }
 
-// The left button and first finger mirror each other; hits and characters queue per update.
+// Hits and characters queue per update; events and queries outside their ranges do nothing.
 class InputTest : public vgtest::FrameworkTest {
  protected:
   void SetUp() override {
@@ -144,22 +144,6 @@ class InputTest : public vgtest::FrameworkTest {
   }
   c_InputDevice* in = nullptr;
 };
-
-TEST_F(InputTest, LeftButtonAndFirstFingerPressReleaseAndMoveEachOtherOnly) {
-  in->p_MouseEvent(c_VgGameEvent::MouseDown, 0, 10, 20);
-  EXPECT_TRUE(vg_input_KeyHit(1) == 1 && vg_input_KeyHit(384) == 1 && vg_input_TouchDown(0) == 1);
-  EXPECT_EQ(vg_input_TouchY(0), 20);
-  in->p_MouseEvent(c_VgGameEvent::MouseUp, 0, 99, 99);
-  EXPECT_TRUE(vg_input_KeyDown(1) == 0 && vg_input_TouchDown(0) == 0 && vg_input_MouseX() == 10)
-      << "a release records no hit and carries no position";
-  in->p_EndUpdate();
-  in->p_TouchEvent(c_VgGameEvent::TouchDown, 0, 5, 6);
-  EXPECT_TRUE(vg_input_MouseHit(0) == 1 && vg_input_MouseX() == 5);
-  in->p_TouchEvent(c_VgGameEvent::TouchDown, 3, 50, 60);
-  EXPECT_TRUE(vg_input_TouchX(3) == 50 && vg_input_MouseX() == 5);
-  in->p_MouseEvent(c_VgGameEvent::MouseDown, 1, 0, 0);
-  EXPECT_TRUE(vg_input_KeyDown(2) == 1 && vg_input_TouchDown(1) == 0);
-}
 
 TEST_F(InputTest, HitsCountPressesBetweenUpdatesUpTo33AndCharacters32) {
   in->p_KeyEvent(c_VgGameEvent::KeyDown, 65);

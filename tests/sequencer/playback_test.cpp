@@ -42,7 +42,8 @@ class LoggingAudio : public gxtkAudio {
   }
 };
 
-// A player with five loaded voices ready to step.
+// A player with five loaded voices playing a loaded tune (nothing left to load, every voice
+// audible, four passes left), ready to step.
 class SequencerTest : public ::testing::Test {
  protected:
   AlRecorder al;
@@ -58,19 +59,15 @@ class SequencerTest : public ::testing::Test {
     zq->p_Zq_Init(32, 4, 3, 3, 4);
     for (int k = 1; k <= 8; ++k) zq->m_kitA[k] = NewSound(), zq->m_kitB[k] = NewSound();
     for (int v = 2; v <= 4; ++v) zq->m_voiceSound[v] = NewSound();
-  }
-  void TearDown() override { vg_app__game = nullptr; }
-  static c_Sound* NewSound() { return (new c_Sound())->m_new(new gxtkSample()); }
-
-  // A started, loaded tune: playing, nothing left to load, every voice audible.
-  void Playing(int passesLeft = 4) {
     zq->m_state = 2;
     zq->m_loadStage = 0;
     zq->m_tempo = 100;
-    zq->m_passesLeft = passesLeft;
+    zq->m_passesLeft = 4;
     zq->m_chords = String("qqjj");
     for (int v = 0; v < 8; ++v) zq->m_mute[v] = 0;
   }
+  void TearDown() override { vg_app__game = nullptr; }
+  static c_Sound* NewSound() { return (new c_Sound())->m_new(new gxtkSample()); }
   int& Cell(int pattern, int voice, int step, int k) { return zq->m_notes[pattern * 4096 + voice * 512 + step * 8 + k]; }
   // One due step: the clock is moved just past the next step time.
   void Step() {
@@ -80,7 +77,6 @@ class SequencerTest : public ::testing::Test {
 };
 
 TEST_F(SequencerTest, StepsFallDueOnTheirOwnScheduleAndSurviveABackwardClock) {
-  Playing();
   zq->m_nextStepTime = 990;
   // The next step counts from the previous due time, not from now: 990 + 8000 / 100. A step
   // is due only once its time has passed; a clock far behind (it went back) plays at once.
@@ -95,7 +91,6 @@ TEST_F(SequencerTest, StepsFallDueOnTheirOwnScheduleAndSurviveABackwardClock) {
 }
 
 TEST_F(SequencerTest, PassesEndAfterStep63OrAnEffectEightAndSectionsNeverMuteBothKits) {
-  Playing(4);
   zq->m_step = 20;
   Cell(0, 0, 20, 2) = 8;
   Step();
@@ -109,7 +104,6 @@ TEST_F(SequencerTest, PassesEndAfterStep63OrAnEffectEightAndSectionsNeverMuteBot
 }
 
 TEST_F(SequencerTest, BranchesSwitchPatternsInAlternatePassesAndStayInsideTheTable) {
-  Playing();
   const struct {
     int amount, passesLeft, from, to;
   } cases[] = {
@@ -129,7 +123,6 @@ TEST_F(SequencerTest, BranchesSwitchPatternsInAlternatePassesAndStayInsideTheTab
 }
 
 TEST_F(SequencerTest, CellsSetTheVolumeAndSlideThePitchWithinLimits) {
-  Playing();
   zq->p_Zq_PlayNote(2, 13, 31, 0, 0);
   EXPECT_TRUE(audio->Count("vol 29 0.0000") == 1 && audio->Count("play 29 1") == 1) << "volume 31 silences a played note";
   audio->log.clear();
