@@ -1,5 +1,6 @@
-// The game object's life through the headless harness: suspend and resume, the closing
-// keys, the measured update rate, pointer bookkeeping, the collector, the sequencer switch.
+// The game object's life through the headless harness: suspend and resume, the keys that
+// end the program, the measured update rate, pointer bookkeeping, the collector, the
+// sequencer switch.
 #include <gtest/gtest.h>
 
 #include "framework/app.h"
@@ -31,13 +32,14 @@ TEST(GameCore, SuspendingInAGameComesBackPausedHalfWayDown) {
   });
 }
 
-TEST(GameCore, F4AndTheCloseKeyEndTheProgramWithStatusZeroEvenWhileLoading) {
-  for (int key : {vgtest::kKeyF4, vgtest::kKeyClose}) {
+TEST(GameCore, F4AndTheCloseKeyEvenWhileLoadingAndBackOnTheTitleMenuEndTheProgramWithStatusZero) {
+  for (int key : {vgtest::kKeyF4, vgtest::kKeyClose, vgtest::kKeyEscape}) {
     EXPECT_EQ(0, vgtest::RunInChild([key] {
       Harness h;
       h.Start();
       h.Frame(2);
-      h.Tap(key);
+      if (key == vgtest::kKeyEscape) h.FinishLoading(), h.Frame(40);
+      h.Tap(key), h.Frame(5);
       _exit(3);  // the program carried on past the key
     })) << key;
   }

@@ -1,12 +1,21 @@
-// The title menu on the real game, one scenario per child process: scores filed into the
-// tables, the score panel's line count, moving and activating items by keys and taps, the
-// fire-key latch and the back key.
-#include <cstdlib>
+// The title menu, the pause menu and the options box on the real game, one scenario per child
+// process: scores filed into the tables, the score panel's line count, items moved and
+// activated by keys and taps, the latches on held keys, the fade that gates input, the rows.
 #include <tuple>
 
 #include "tests/game/menu_testing.h"
 
 using namespace menutest;
+
+namespace {
+// The options box opened from the title menu and fully faded in.
+void ToOptions(Harness& h, bool music = true) {
+  ToMenu(h);
+  if (!music) vg_Vantorell_HasMusic = vg_Vantorell_HasMusicStream = 0;
+  TapAndSettle(h, vgtest::kKeyDown), TapAndSettle(h, vgtest::kKeyEnter), h.Frame(31);
+  ASSERT_EQ(h.app()->m_OptionsOpen, 1);
+}
+}  // namespace
 
 TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
   VG_IN_CHILD([] {
@@ -44,7 +53,6 @@ TEST(Menu, PanelShowsAsManyScoreLinesAsFitTheScreen) {
       c_MyApp* app = h.app();
       for (int i = 0; i < 10; ++i) app->m_HighScores[i] = 20 - i;
       h.Frame();
-      EXPECT_EQ(app->m_ScoreLines, lines) << height;
       std::string expected = lines == 1 ? "Highscore/" : "Top" + std::to_string(lines) + "/";
       for (int i = 0; i < lines; ++i) expected += std::to_string(20 - i) + "/";
       std::string top;
@@ -55,7 +63,7 @@ TEST(Menu, PanelShowsAsManyScoreLinesAsFitTheScreen) {
   }
 }
 
-TEST(Menu, KeysMoveBetweenTheTwoItemsAndRightOnTheLastDoesNothing) {
+TEST(Menu, KeysAndTapsMoveBetweenItemsAndTheOptionsBoxTakesInputOnlyOnceFadedIn) {
   VG_IN_CHILD([] {
     Harness h;
     ToMenu(h);
@@ -68,6 +76,22 @@ TEST(Menu, KeysMoveBetweenTheTwoItemsAndRightOnTheLastDoesNothing) {
       EXPECT_TRUE(app->m_MenuItem == item && app->m_ScrollTarget == scroll && app->m_OptionsOpen == 0) << item;
       EXPECT_EQ(AllText(app).find("Top10/") != std::string::npos, item == 1);
     }
+    float x = (640 - 140) / 2.0f + 88, y = 480 - 96;  // the options item, one step right
+    h.MouseDown(x, y), h.Frame(5);
+    EXPECT_TRUE(app->m_MenuItem == 2 && app->m_OptionsOpen == 0) << "the selecting press must not also activate";
+    h.MouseUp(), h.Frame(60);
+    h.MouseDown(x - 88, y), h.Frame(), h.MouseUp();  // it has scrolled into the middle
+    ASSERT_EQ(app->m_OptionsOpen, 1);
+    while (app->m_OptionsFade < 30) {
+      TapAndSettle(h, vgtest::kKeyDown);
+      ASSERT_EQ(app->m_OptionsCursor, 0) << "fade " << app->m_OptionsFade;
+    }
+    for (int i = 0; i < 6; ++i) TapAndSettle(h, vgtest::kKeyDown);
+    EXPECT_TRUE(app->m_OptionsRows == 4 && app->m_OptionsCursor == 4 && app->m_MenuItem == 2)
+        << "stopped on the last row; the menu underneath saw none of it";
+    app->m_Settings[5] = 2, TapAndSettle(h, vgtest::kKeyEnter);
+    EXPECT_TRUE(app->m_OptionsOpen == 0 && app->m_CreditsOpen == 1);
+    EXPECT_EQ(Fields(Saved(h))[5], "2") << "leaving through the credits row saves too";
   });
 }
 
@@ -91,26 +115,63 @@ TEST(Menu, HeldFireStartsOneGameOnlyAlsoWhenTheGameEndsWithItHeld) {
   });
 }
 
-TEST(Menu, TapSelectsAnItemAndASecondTapActivatesIt) {
+TEST(Pause, HeldBackResumesOnceAndTheOptionsOpenedThereHaveNoCreditsRow) {
   VG_IN_CHILD([] {
     Harness h;
-    ToMenu(h);
+    ToPause(h);
     c_MyApp* app = h.app();
-    float x = (640 - 140) / 2.0f + 88, y = 480 - 96;  // the options item, one step right
-    h.MouseDown(x, y), h.Frame(5);
-    EXPECT_TRUE(app->m_MenuItem == 2 && app->m_OptionsOpen == 0) << "the selecting press must not also activate";
-    h.MouseUp(), h.Frame(60);
-    h.MouseDown(x - 88, y), h.Frame();  // it has scrolled into the middle
-    EXPECT_EQ(app->m_OptionsOpen, 1);
+    h.Press(vgtest::kKeyEscape), h.Frame(60);
+    EXPECT_TRUE(app->m_Paused == 0 && app->m_PauseSlide < -32) << "resumed once, panel gone";
+    h.Release(vgtest::kKeyEscape), h.Frame();
+    EXPECT_EQ(app->m_Paused, 0);
+    h.Press(vgtest::kKeyEscape), h.Frame(), h.Release(vgtest::kKeyEscape), h.Frame(20);
+    ASSERT_EQ(app->m_Paused, 1);
+    app->m_OptionsCursor = 4;  // left on the credits row by a visit from the title menu
+    TapAndSettle(h, vgtest::kKeyRight), TapAndSettle(h, vgtest::kKeyEnter), h.Frame(31);
+    EXPECT_TRUE(app->m_OptionsRows == 3 && !Shows(app, "Credits")) << AllText(app);
+    EXPECT_EQ(app->m_OptionsCursor, 3) << "the cursor stays on the rows drawn";
+    TapAndSettle(h, vgtest::kKeyDown);
+    EXPECT_EQ(app->m_OptionsCursor, 3);
+    TapAndSettle(h, vgtest::kKeyEscape);
+    EXPECT_TRUE(app->m_OptionsOpen == 0 && app->m_Paused == 1);
   });
 }
 
-TEST(Menu, BackKeyEndsTheProgram) {
-  EXPECT_EQ(vgtest::RunInChild([] {
-              Harness h;
-              ToMenu(h);
-              h.Tap(vgtest::kKeyEscape), h.Frame(5);
-              std::_Exit(7);  // reached only when the back key did not end the program
-            }),
-            0);
+TEST(Options, SoundRowCyclesFourModesStopsTheTuneInSilentOnesAndSavesOnClose) {
+  VG_IN_CHILD([] {
+    Harness h;
+    ToOptions(h);
+    c_MyApp* app = h.app();
+    ASSERT_EQ(vg_Vantorell_HasMusicStream, 1);
+    TapAndSettle(h, vgtest::kKeyDown);
+    EXPECT_TRUE(Shows(app, "Sound : SFX + Music")) << AllText(app);
+    struct Step { int mode, musicOn; const char* text; };
+    for (Step s : {Step{2, 0, "Sound : SFX"}, Step{3, 1, "Sound : Music"}, Step{0, 0, "Sound : Off"},
+                   Step{1, 1, "Sound : SFX + Music"}}) {
+      app->m_MusicOn = 1, TapAndSettle(h, vgtest::kKeyEnter);
+      EXPECT_TRUE(app->m_Settings[5] == s.mode && app->m_MusicOn == s.musicOn) << s.text;
+      EXPECT_TRUE(Shows(app, s.text)) << AllText(app);
+    }
+    app->m_Settings[5] = 3;
+    TapAndSettle(h, vgtest::kKeyUp), TapAndSettle(h, vgtest::kKeyEnter);  // the back row
+    EXPECT_TRUE(app->m_OptionsOpen == 0 && Fields(Saved(h))[5] == "3") << "closing saves";
+  });
+}
+
+TEST(Options, WithoutMusicTheSoundRowSwitchesOnAndOff) {
+  VG_IN_CHILD([] {
+    Harness h;
+    ToOptions(h, false);
+    c_MyApp* app = h.app();
+    TapAndSettle(h, vgtest::kKeyDown);
+    EXPECT_TRUE(Shows(app, "Sound : On")) << AllText(app);
+    for (int mode : {0, 1}) {
+      TapAndSettle(h, vgtest::kKeyEnter);
+      EXPECT_EQ(app->m_Settings[5], mode);
+      EXPECT_TRUE(Shows(app, mode ? "Sound : On" : "Sound : Off")) << AllText(app);
+    }
+    app->m_Settings[5] = 3;  // valid only with music: reads as off here
+    h.Frame();
+    EXPECT_EQ(app->m_Settings[5], 0);
+  });
 }

@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "devices/gl_api.h"
@@ -61,12 +60,6 @@ Harness::~Harness() {
   RemoveWorkDir();
 }
 
-std::string Harness::DataDir() {
-  const char* build = std::getenv("VG_BUILD_DIR");
-  std::string dir = std::string(build ? build : "") + "/game/data";
-  return build && fs::is_directory(dir) ? dir : std::string();
-}
-
 void Harness::Start() {
   setenv("ALSOFT_DRIVERS", "null", 0);
   char pattern[] = "/tmp/vantorell-harness-XXXXXX";
@@ -74,8 +67,9 @@ void Harness::Start() {
   workDir_ = pattern;
   if (gWorkDir.empty()) std::atexit(RemoveWorkDir);
   gWorkDir = workDir_;
-  std::string data = DataDir();
-  if (!data.empty()) {
+  const char* build = std::getenv("VG_BUILD_DIR");
+  std::string data = std::string(build ? build : "") + "/game/data";
+  if (build && fs::is_directory(data)) {
     if (options_.removeData.empty()) {
       fs::create_directory_symlink(data, workDir_ + "/data");
     } else {
@@ -83,7 +77,6 @@ void Harness::Start() {
       for (const std::string& name : options_.removeData) fs::remove(workDir_ + "/data/" + name);
     }
   }
-  if (!options_.state.empty()) std::ofstream(workDir_ + "/.tarvikstate", std::ios::binary) << options_.state;
   fs::current_path(workDir_);
 
   glfw2_testing::Reset();

@@ -46,8 +46,6 @@ class Harness {
     int width = 640, height = 480;
     // Data files (relative to data/) to leave out; any entry makes Start copy the folder.
     std::vector<std::string> removeData;
-    // Text written to the state file before the game starts; empty writes none.
-    std::string state;
   };
 
   Harness();
@@ -83,15 +81,12 @@ class Harness {
   void Resize(int width, int height) { glfw2_testing::SetClosedWindowSize(width, height); }
   // A pad on unit 0..3: axes as GLFW reports them (y positive down) and button states.
   void Joystick(int unit, std::vector<float> axes, std::vector<unsigned char> buttons);
-  void UnplugJoystick(int unit) { glfw2_testing::UnplugFakeJoystick(unit); }
 
   c_MyApp* app() const;
   HarnessHost* host() const { return host_; }
   GlRecorder& gl() { return *gl_; }
   glfw2_testing::ManualClock& clock() { return clock_; }
   const std::string& workDir() const { return workDir_; }
-  // <VG_BUILD_DIR>/game/data, or empty when it cannot be found.
-  static std::string DataDir();
 
  private:
   Options options_;
