@@ -12,15 +12,11 @@ using vgtest::OnLoadedGame;
 
 namespace {
 
-// Pointer state as the update leaves it, set directly for exact edge positions; finger -1
-// lifts them all.
-void TouchAt(c_MyApp* app, int finger, int x = 0, int y = 0) {
-  for (int i = 0; i < 10 && finger < 0; ++i) {
-    app->m_TouchDown[i] = 0;
-    app->m_TouchX[i] = app->m_TouchY[i] = static_cast<int>(kNoValue);
-  }
-  if (finger >= 0) app->m_TouchDown[finger] = 1, app->m_TouchX[finger] = x, app->m_TouchY[finger] = y;
-  app->m_PointerDown = finger >= 0;
+// Pointer state as the update leaves it, set directly for exact edge positions: one finger
+// down at x, y and every other lifted.
+void TouchAt(c_MyApp* app, int finger, int x, int y) {
+  for (int i = 0; i < 10; ++i) app->m_TouchDown[i] = 0, app->m_TouchX[i] = app->m_TouchY[i] = int(kNoValue);
+  app->m_TouchDown[finger] = app->m_PointerDown = 1, app->m_TouchX[finger] = x, app->m_TouchY[finger] = y;
 }
 
 }  // namespace
@@ -109,41 +105,31 @@ TEST(Controls, ICadeLettersHoldUntilTheirReleaseLetter) {
   });
 }
 
-TEST(Controls, KeyboardRampsReachFullInSevenFramesAndReturnInFive) {
+TEST(Controls, KeyboardRampsAndTheTouchStickMeasuredFromWhereTheFingerLanded) {
   OnLoadedGame([](Harness& h, c_MyApp* app) {
     h.Press(39);
-    for (int i = 1; i <= 7; ++i) {
+    for (int i = 1; i <= 12; ++i) {
+      if (i == 8) h.Release(39);
       app->p_AnalogueControl();
-      EXPECT_EQ(i == 7, app->m_AnalogX >= 1) << "frame " << i;
+      EXPECT_EQ(i == 7 || i == 12, i < 8 ? app->m_AnalogX >= 1 : app->m_AnalogX <= 0)
+          << "full in seven frames, back in five: " << i;
     }
-    h.Release(39);
-    for (int i = 1; i <= 5; ++i) {
-      app->p_AnalogueControl();
-      EXPECT_EQ(i == 5, app->m_AnalogX <= 0) << "frame " << i;
-    }
-    EXPECT_FLOAT_EQ(0, app->m_RampX) << "settled despite float remainders";
+    EXPECT_TRUE(app->m_AnalogX == 0 && app->m_RampX == 0) << "settled despite float remainders";
     h.Press(38);
     app->p_AnalogueControl();
     EXPECT_FLOAT_EQ(-0.15f, app->m_AnalogY) << "up is negative";
-  });
-}
+    h.Release(38), app->p_AnalogueControl(), app->p_AnalogueControl();
 
-TEST(Controls, TouchStickMeasuresFromWhereTheFingerLanded) {
-  OnLoadedGame([](Harness&, c_MyApp* app) {
     app->m_PointerDown = 1;
-    app->p_CLS2D(0, 0, 0, 1);
     const struct { int x, y; float ax, ay; int anchor; } steps[] = {
         {200, 200, 0, 0, 200}, {236, 205, 0.5f, 5.0f / 72, 200},  // y alone would be dead
         {205, 205, 0, 0, 200}, {300, 205, 1, 5.0f / 72, 204}};    // clamped; the anchor trails
     for (const auto& s : steps) {
-      app->m_MouseX = s.x;
-      app->m_MouseY = s.y;
+      app->m_MouseX = s.x, app->m_MouseY = s.y;
       app->p_AnalogueControl();
-      EXPECT_FLOAT_EQ(s.ax, app->m_AnalogX) << s.x;
-      EXPECT_FLOAT_EQ(s.ay, app->m_AnalogY) << s.x;
-      EXPECT_EQ(s.anchor, app->m_StickAnchorX) << s.x;
+      EXPECT_TRUE(app->m_AnalogX == s.ax && std::abs(app->m_AnalogY - s.ay) < 1e-6f && app->m_StickAnchorX == s.anchor)
+          << s.x << ": " << app->m_AnalogX << " " << app->m_AnalogY << " " << app->m_StickAnchorX;
     }
-    EXPECT_EQ(8 * 15, app->m_DrawCount) << "the anchor and the finger, as debug ovals";
     app->m_PointerDown = 0;
     app->p_AnalogueControl();
     EXPECT_EQ(-1, app->m_StickAnchorX);
@@ -152,29 +138,24 @@ TEST(Controls, TouchStickMeasuresFromWhereTheFingerLanded) {
 
 TEST(Controls, ButtonAndTouchBoxesAreStrictWithTouchsWiderMarginRightAndBelow) {
   OnLoadedGame([](Harness&, c_MyApp* app) {
-    // Image 97 is 32 x 32 at design size: half a box is 16 at draw size 1.
-    const struct { int finger, x, y; int button, button0; } buttons[] = {
+    // Image 97 is 32 x 32 at design size: half a box is 16 at draw size 1. Finger 0 alone
+    // counts for the single-finger button.
+    const struct { int finger, x, y, button, button0; } buttons[] = {
         {0, 116, 100, 0, 0}, {0, 115, 85, 1, 1}, {0, 100, 84, 0, 0}, {3, 100, 100, 1, 0}};
     for (const auto& b : buttons) {
-      TouchAt(app, -1);
       TouchAt(app, b.finger, b.x, b.y);
-      EXPECT_EQ(b.button, app->p_Button(97, 100, 100, 0)) << b.x << "," << b.y;
-      EXPECT_EQ(b.button, app->m_ButtonHit);
-      EXPECT_EQ(b.button0, app->p_Button0(97, 100, 100, 0)) << b.x << "," << b.y;
+      EXPECT_TRUE(app->p_Button(97, 100, 100, 0) == b.button && app->m_ButtonHit == b.button &&
+                  app->p_Button0(97, 100, 100, 0) == b.button0) << b.x << "," << b.y;
     }
     app->m_PointerDown = 0;
     EXPECT_EQ(0, app->p_Button(97, 100, 100, 0)) << "nothing counts with no pointer down";
-    TouchAt(app, -1);
     TouchAt(app, 1, 120, 100);
-    EXPECT_EQ(1, app->p_MouseIn_Centered(100, 100, 41, 10));
-    EXPECT_EQ(0, app->p_MouseIn_Centered(100, 100, 40, 10));
-
+    EXPECT_EQ(1, app->p_MouseIn_Centered(100, 100, 41, 10) - app->p_MouseIn_Centered(100, 100, 40, 10));
     // The touch rectangle is (100, 100) to (150, 120).
     const struct { int x, y, hit; } touches[] = {
         {95, 110, 1},  {94, 110, 0},  {161, 110, 1}, {162, 110, 0}, {120, 95, 1},
         {120, 94, 0},  {120, 131, 1}, {120, 132, 0}, {161, 131, 1}, {125, 110, 1}};
     for (const auto& t : touches) {
-      TouchAt(app, -1);
       TouchAt(app, 2, t.x, t.y);
       EXPECT_EQ(t.hit, app->p_Touch(100, 100, 50, 20)) << t.x << "," << t.y;
     }

@@ -1,6 +1,6 @@
 // The game screen through the headless harness, one game per child process: whole scripted
 // games from the title menu to game over (checked along the way and compared for replay
-// determinism), the pools at their limits, the pause, and what shot objects pay.
+// determinism), the pools at their limits, what shot objects pay, and the pause in a fight.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -38,6 +38,7 @@ Outcome PlayWholeGame(bool tap) {
   c_MyApp* a = EnterGame(h);
   int lastShot = -1, hits = 0, victoryFrames = 0, gameOverTimer = -1, lowestBonus = 5000;
   int badGaps = 0, shots = 0, powerBefore8 = 0, powerFrom8 = 0, names = 0, stars = 0, tough = 0;
+  int wrongPictures = 0;
   for (int f = 0; a->m_Screen == 10 && f < 12000; ++f) {
     Steer(h, a);
     if (tap) (f / 3) % 2 ? h.Release(vgtest::kKeySpace) : h.Press(vgtest::kKeySpace);
@@ -72,6 +73,10 @@ Outcome PlayWholeGame(bool tap) {
         << "the score line eases up to the score and has landed by the credits, frame " << f;
     lowestBonus = std::min(lowestBonus, a->m_Bonus);
     names = std::max(names, Count(a, 9) + Count(a, 10));
+    for (int i = 0; i < 501; ++i) {  // a credit name's picture is on sheet output or outputb
+      const float* o = &a->m_Objects[i * 10];
+      wrongPictures += (o[0] == 9 || o[0] == 10) && o[0] != (o[7] > 1024 ? 10 : 9);
+    }
     stars = std::max(stars, Count(a, 2));
     tough = std::max(tough, Count(a, 4));
     if (gameOverTimer < 0 && a->m_GameOver) gameOverTimer = a->m_PhaseTimer;
@@ -79,7 +84,8 @@ Outcome PlayWholeGame(bool tap) {
   if (!tap) {
     EXPECT_TRUE(badGaps == 0 && shots > 700) << "held fire shoots every 10 frames";
     EXPECT_TRUE(victoryFrames == 120 && lowestBonus == 100) << victoryFrames << " " << lowestBonus;
-    EXPECT_TRUE(names > 0 && stars > 0 && tough > 0) << names << " " << stars << " " << tough;
+    EXPECT_TRUE(names > 0 && stars > 0 && tough > 0 && wrongPictures == 0)
+        << names << " " << stars << " " << tough << " " << wrongPictures;
     EXPECT_TRUE(powerBefore8 == 1 && powerFrom8 >= 2) << "the 8th coin raises bullet power";
     EXPECT_TRUE(gameOverTimer == 6451 && a->m_Screen == 2) << gameOverTimer;
     h.Update();
@@ -122,7 +128,7 @@ TEST(Gameplay, WholeGameFromTheTitleMenuToGameOverReplaysTheSameForTheSameInput)
   EXPECT_NE(first.score, tapped.score);
 }
 
-TEST(Gameplay, FullPoolsDropOrReplaceWithoutStrayWrites) {
+TEST(Gameplay, FullPoolsDropOrReplaceWithoutStrayWritesAndShotObjectsPayByType) {
   VG_IN_CHILD([] {
     Harness h;
     c_MyApp* a = InFight(h);
@@ -146,10 +152,32 @@ TEST(Gameplay, FullPoolsDropOrReplaceWithoutStrayWrites) {
     for (int i = 0; i <= 250; ++i) alive += a->m_Particles[i * 10] == 1;
     EXPECT_EQ(alive, 251);
     EXPECT_TRUE(AllZero(a->m_Particles.Data() + 2510, a->m_Particles.Data() + 5100));
+
+    h.Release(vgtest::kKeySpace);
+    a->m_Phase = 3, a->m_PhaseTimer = 10;  // no enemy in the way, no credit group due for a while
+    // Type, health, bullet power, letters stacked in the bullet's path; points, coins, power left.
+    struct Case { int type; float health, power; int stacked, points, coins; float left; };
+    for (const Case& c : {Case{1, 1, 1, 1, 6, 0, 0}, Case{2, 1, 1, 1, 105, 1, 0}, Case{4, 32, 1, 1, 5, 0, 0},
+                          Case{9, 1, 1, 1, 5, 0, 0}, Case{10, 2, 1, 1, 0, 0, 0}, Case{1, 1, 2, 2, 12, 0, 0},
+                          Case{1, 1, 3, 2, 12, 0, 1}}) {
+      for (int i = 0; i < 501 * 10; ++i) a->m_Objects[i] = 0;
+      for (int i = 0; i < 25 * 10; ++i) a->m_Bullets[i] = 0;
+      for (int k = 0; k < c.stacked; ++k) {
+        float* o = &a->m_Objects[k * 10];
+        o[0] = static_cast<float>(c.type), o[1] = 300, o[2] = 200, o[3] = o[4] = 0;
+        o[5] = 100, o[7] = 40, o[8] = 2, o[9] = c.health;
+      }
+      float* b = &a->m_Bullets[0];
+      b[0] = 1, b[1] = 280, b[2] = 200, b[3] = 20, b[4] = 0, b[9] = c.power;
+      int score = a->m_Score, coins = a->m_Coins;
+      h.Update();
+      EXPECT_TRUE(a->m_Score - score == c.points && a->m_Coins - coins == c.coins &&
+                  (a->m_Bullets[0] != 0 ? a->m_Bullets[9] : 0) == c.left) << "type " << c.type << " power " << c.power;
+    }
   });
 }
 
-TEST(Gameplay, PauseStopsTheVictoryCountButNotTheFightOrTheBonus) {
+TEST(Gameplay, PauseStopsTheVictoryCountButNotTheFightOrTheBonusAndItsIconNeedsAFreshTouch) {
   VG_IN_CHILD([] {
     Harness h;
     c_MyApp* a = InFight(h);
@@ -169,45 +197,13 @@ TEST(Gameplay, PauseStopsTheVictoryCountButNotTheFightOrTheBonus) {
     int unpaused = 0;
     for (int f = 0; f < 400 && a->m_Phase == 2; ++f) unpaused += a->m_Paused == 0, h.Update();
     EXPECT_TRUE(a->m_Phase == 3 && unpaused == 120) << unpaused;
-  });
-}
 
-TEST(Gameplay, PauseIconNeedsAFreshTouch) {
-  VG_IN_CHILD([] {
-    Harness h;
-    c_MyApp* a = InFight(h);
     h.Update(30), h.MouseDown(16, 16), h.Update();
-    EXPECT_EQ(a->m_Paused, 1);
+    EXPECT_EQ(a->m_Paused, 1) << "the pause icon";
     a->m_Paused = 0;  // as if resumed while the button stays down
     h.Update(5);
-    EXPECT_EQ(a->m_Paused, 0);
+    EXPECT_EQ(a->m_Paused, 0) << "the icon needs a fresh touch";
     h.MouseUp(), h.Update(), h.MouseDown(16, 16), h.Update();
     EXPECT_EQ(a->m_Paused, 1);
-  });
-}
-
-TEST(Gameplay, ShotObjectsPayByTypeAndPowerPiercesLetters) {
-  VG_IN_CHILD([] {
-    Harness h;
-    c_MyApp* a = InFight(h);
-    a->m_Phase = 3, a->m_PhaseTimer = 10;  // no enemy in the way, no credit group due for a while
-    // Type, health, bullet power, letters stacked in the bullet's path; points, coins, power left.
-    struct Case { int type; float health, power; int stacked, points, coins; float left; };
-    for (const Case& c : {Case{1, 1, 1, 1, 6, 0, 0}, Case{2, 1, 1, 1, 105, 1, 0}, Case{4, 32, 1, 1, 5, 0, 0},
-                          Case{9, 1, 1, 1, 5, 0, 0}, Case{10, 2, 1, 1, 0, 0, 0}, Case{1, 1, 2, 2, 12, 0, 0},
-                          Case{1, 1, 3, 2, 12, 0, 1}}) {
-      for (int i = 0; i < 501; ++i) a->m_Objects[i * 10] = 0;
-      for (int k = 0; k < c.stacked; ++k) {
-        float* o = &a->m_Objects[k * 10];
-        o[0] = static_cast<float>(c.type), o[1] = 300, o[2] = 200, o[3] = o[4] = 0;
-        o[5] = 100, o[7] = 40, o[8] = 2, o[9] = c.health;
-      }
-      float* b = &a->m_Bullets[0];
-      b[0] = 1, b[1] = 280, b[2] = 200, b[3] = 20, b[4] = 0, b[9] = c.power;
-      int score = a->m_Score, coins = a->m_Coins;
-      h.Update();
-      EXPECT_TRUE(a->m_Score - score == c.points && a->m_Coins - coins == c.coins &&
-                  (a->m_Bullets[0] != 0 ? a->m_Bullets[9] : 0) == c.left) << "type " << c.type << " power " << c.power;
-    }
   });
 }
