@@ -3,6 +3,8 @@
 // latches that keep one press from acting twice.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "framework/input.h"
 #include "game/myapp.h"
 #include "tests/support/harness.h"
@@ -77,30 +79,20 @@ TEST(Controls, ICadeLettersHoldUntilTheirReleaseLetter) {
     app->p_iCade(1);
     EXPECT_TRUE(h.host()->KeyboardEnabled());
     EXPECT_EQ(0, app->p_PlayKey(0, 0, 0)) << "letters belong to the cabinet now";
-    h.Release(87);
-    h.Press(38);
+    h.Release(87), h.Press(38);
     EXPECT_EQ(1, app->p_PlayKey(0, 0, 0)) << "the arrows still count";
     h.Release(38);
-    const struct { char press, release; int entry, key; } pairs[] = {
-        {'W', 'E', 0, 0}, {'X', 'Z', 8, 8}, {'A', 'Q', 3, 3}, {'D', 'C', 5, 5},
-        {'Y', 'T', 13, 13}, {'U', 'F', 14, 14}, {'I', 'M', 15, 15}, {'O', 'G', 16, 99},
-        {'H', 'R', 10, 10}, {'J', 'N', 11, 11}, {'K', 'P', 12, 12}, {'L', 'V', 17, 99}};
-    for (const auto& p : pairs) {
-      for (int lower : {0, 'a' - 'A'}) {
-        h.Type(p.press + lower);
-        h.Update(4);
-        EXPECT_EQ(1, app->p_PlayKey(p.key, 0, 0)) << char(p.press + lower);
-        h.Type(p.release + lower);
-        h.Update();
-        EXPECT_EQ(0, app->m_PadKeys[p.entry]) << char(p.release + lower);
-      }
+    // Up (W, E) in both cases, and O, G: entry 16, a source of back.
+    for (auto [press, release, entry, key] : {std::tuple{'W', 'E', 0, 0}, {'w', 'e', 0, 0}, {'O', 'G', 16, 99}}) {
+      h.Type(press), h.Update(4);
+      EXPECT_EQ(1, app->p_PlayKey(key, 0, 0)) << press;
+      h.Type(release), h.Update();
+      EXPECT_EQ(0, app->m_PadKeys[entry]) << release;
     }
-    h.Type('W');
-    h.Update();
+    h.Type('W'), h.Update();
     app->p_iCade(0);
     EXPECT_EQ(0, app->m_PadKeys[0]) << "turning the cabinet off forgets held entries";
-    h.Type('W');
-    h.Update();
+    h.Type('W'), h.Update();
     EXPECT_EQ(0, app->m_PadKeys[0]) << "and letters are no longer decoded";
   });
 }

@@ -39,9 +39,7 @@ void RemoveWorkDir() {
 
 }  // namespace
 
-void HarnessHost::SetGlfwWindow(int width, int height, int, int, int, int, int, int,
-                                bool fullscreen) {
-  windowRequests.push_back({width, height, fullscreen});
+void HarnessHost::SetGlfwWindow(int width, int height, int, int, int, int, int, int, bool) {
   glfw2_testing::SetClosedWindowSize(width, height);
 }
 

@@ -17,11 +17,9 @@ class c_MyApp;
 
 namespace vgtest {
 
-// SetGlfwWindow records the request and resizes the pretend window; Run is never used.
+// SetGlfwWindow resizes the pretend window; Run is never used.
 class HarnessHost : public VgGlfwGame {
  public:
-  struct WindowRequest { int width, height; bool fullscreen; };
-  std::vector<WindowRequest> windowRequests;
   // Every file the devices asked for, in order (paths as the host received them).
   std::vector<std::string> opened;
 

@@ -115,7 +115,7 @@ bool Soak::PlayGame() {
 
 SoakSample Soak::Sample() {
   // The harness's own logs go first: they are not the game's memory.
-  h_.gl().Clear(), h_.host()->TakeOpened(), h_.host()->windowRequests.clear();
+  h_.gl().Clear(), h_.host()->TakeOpened();
   SoakSample s;
   s.games = games_;
   s.updates = updates_;
