@@ -1,4 +1,4 @@
-// The draw list: records and the drawing state, the 2499-record cap, text layout, padded
+// The draw list: records and the drawing state, the 2499-record cap, text layout and padded
 // numbers, the screen fit, and the replay of each record kind through the graphics device
 // (GL calls recorded, no context).
 #include <gtest/gtest.h>
@@ -53,7 +53,7 @@ TEST(DrawList, RecordsCarryTheDrawingStateAndHoldAtMost2499) {
   });
 }
 
-TEST(DrawList, TextLaysOutFromTheLeadingSpaceWithKerningAndBreaks) {
+TEST(DrawList, TextLaysOutWithKerningAndBreaksAndNumbersAreCutOrPaddedToWidth) {
   OnLoadedGame([](Harness&, c_MyApp* app) {
     ASSERT_EQ(7, app->m_ImageInfo[3 * app->m_CurFont]) << "advance of the game's font";
     struct Case {
@@ -85,11 +85,8 @@ TEST(DrawList, TextLaysOutFromTheLeadingSpaceWithKerningAndBreaks) {
       }
     }
     EXPECT_FLOAT_EQ('b' - 32, Rec(app, 1)[6]);
-  });
-}
 
-TEST(DrawList, RightAlignedNumbersAreCutOrPaddedToWidth) {
-  OnLoadedGame([](Harness&, c_MyApp* app) {
+    // Right-aligned numbers, cut or padded to their width.
     EXPECT_EQ(String("00042"), app->p_rstr(42, 5, "0"));
     EXPECT_EQ(String("456"), app->p_rstr(123456, 3, " "));
     EXPECT_EQ(String("00-5"), app->p_rstr(-5, 4, "0"));

@@ -1,12 +1,14 @@
 // The game screen through the headless harness, one game per child process: whole scripted
 // games from the title menu to game over (checked along the way and compared for replay
-// determinism), the pools at their limits, what shot objects pay, and the pause in a fight.
+// determinism), the pools at their limits, what shot objects pay, and the pause in a fight
+// (by a suspend, by its icon).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "framework/app.h"
 #include "game/myapp.h"
 #include "tests/support/harness.h"
 #include "tests/support/soak.h"
@@ -88,8 +90,12 @@ Outcome PlayWholeGame(bool tap) {
         << names << " " << stars << " " << tough << " " << wrongPictures;
     EXPECT_TRUE(powerBefore8 == 1 && powerFrom8 >= 2) << "the 8th coin raises bullet power";
     EXPECT_TRUE(gameOverTimer == 6451 && a->m_Screen == 2) << gameOverTimer;
-    h.Update();
-    EXPECT_EQ(a->m_Screen, 1);
+    int onMenu = 0;
+    for (int f = 0; f < 60; ++f) h.Update(), onMenu += a->m_Screen == 1;
+    EXPECT_EQ(onMenu, 60) << "fire held from the game starts no new one";
+    h.Release(vgtest::kKeySpace), h.Update();
+    h.Tap(vgtest::kKeySpace), h.Update();
+    EXPECT_NE(a->m_Screen, 1) << "a fresh press starts again";
   }
   return {a->m_Score, vg_random_Seed};
 }
@@ -177,7 +183,7 @@ TEST(Gameplay, FullPoolsDropOrReplaceWithoutStrayWritesAndShotObjectsPayByType) 
   });
 }
 
-TEST(Gameplay, PauseStopsTheVictoryCountButNotTheFightOrTheBonusAndItsIconNeedsAFreshTouch) {
+TEST(Gameplay, SuspendPausesAndThePauseStopsTheVictoryCountButNotTheFightOrTheBonus) {
   VG_IN_CHILD([] {
     Harness h;
     c_MyApp* a = InFight(h);
@@ -186,8 +192,15 @@ TEST(Gameplay, PauseStopsTheVictoryCountButNotTheFightOrTheBonusAndItsIconNeedsA
       float* b = &a->m_Bullets[i * 10];
       b[0] = 1, b[1] = 200 - 60.0f * i, b[2] = a->m_Actors[6], b[3] = 20, b[9] = 1;
     }
-    h.Tap(vgtest::kKeyEscape);
-    ASSERT_EQ(a->m_Paused, 1);
+    a->m_PadKeys[3] = 2;
+    vg_Vantorell_iCadeControls = 1;
+    h.Suspend();  // comes back paused, the panel half way down, the pad and the cabinet let go
+    EXPECT_EQ(std::vector<int>({1, 1, 240, 5, 0, 0}),
+              std::vector<int>({a->m_Paused, a->m_PauseStage, a->m_PauseSlide, vg_app__updateRate,
+                                a->m_PadKeys[3], vg_Vantorell_iCadeControls}));
+    EXPECT_FALSE(h.host()->KeyboardEnabled());
+    h.Resume();
+    ASSERT_TRUE(a->m_Paused == 1 && vg_app__updateRate == 60);
     for (int f = 0; f < 200 && a->m_Phase == 1; ++f) h.Update();
     EXPECT_EQ(a->m_Phase, 2) << "bullets kept hitting the enemy under the pause";
     int bonus = a->m_Bonus;

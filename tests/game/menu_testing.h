@@ -1,6 +1,6 @@
-// Shared by the menu, pause, record and results tests: what a screen put into the draw list
-// (texts by their glyphs), records whose checksums are computed here from
-// the field layout rather than by the game, and the ways into the menus.
+// Shared by the menu, record, results and end-to-end tests: what a screen put into the draw
+// list (texts by their glyphs), records whose checksums are computed here from the field
+// layout rather than by the game, and the ways into the menus.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -18,29 +18,19 @@
 namespace menutest {
 using vgtest::Harness;
 
-// One line of glyphs of one colour and alpha on one baseline; spaces are not drawn.
-struct TextRun { std::string text; float alpha, r, g, b, y; };
-
-inline std::vector<TextRun> Texts(c_MyApp* app) {
-  std::vector<TextRun> runs;
-  bool prevGlyph = false;
+// Every line of text in drawing order, each preceded by "/" and followed by "/": a line is a
+// run of glyphs of one colour and alpha on one baseline (spaces are not drawn).
+inline std::string AllText(c_MyApp* app) {
+  std::string all = "/";
+  const float* last = nullptr;  // the last glyph of the open line
   for (int at = 0; at + kDrawRecord <= app->m_DrawCount; at += kDrawRecord) {
     const float* rec = &app->m_DrawList[at];
     bool glyph = rec[0] >= 0 && static_cast<int>(rec[0]) == app->m_CurFont;
-    if (glyph && (!prevGlyph || runs.back().alpha != rec[7] || runs.back().r != rec[10] ||
-                  runs.back().g != rec[11] || runs.back().b != rec[12] || runs.back().y != rec[2]))
-      runs.push_back({"", rec[7], rec[10], rec[11], rec[12], rec[2]});
-    if (glyph) runs.back().text += static_cast<char>(static_cast<int>(rec[6]) + 32);
-    prevGlyph = glyph;
+    if (last && (!glyph || rec[7] != last[7] || rec[2] != last[2] || !std::equal(rec + 10, rec + 13, last + 10)))
+      all += "/", last = nullptr;
+    if (glyph) all += static_cast<char>(static_cast<int>(rec[6]) + 32), last = rec;
   }
-  return runs;
-}
-
-// Every line of text in drawing order, each preceded by "/" and followed by "/".
-inline std::string AllText(c_MyApp* app) {
-  std::string all = "/";
-  for (const TextRun& run : Texts(app)) all += run.text + "/";
-  return all;
+  return last ? all + "/" : all;
 }
 inline std::string NoSpaces(std::string s) { return s.erase(std::remove(s.begin(), s.end(), ' '), s.end()), s; }
 inline bool Shows(c_MyApp* app, const std::string& line) {
