@@ -1,6 +1,6 @@
 // The draw list replayed on a real OpenGL context (Mesa's software renderer under Xvfb): the
 // device's batching across records must leave every pixel as a flush after every record
-// would, on the title menu and on the credits with every pool full (the longest list).
+// would, on the title menu, on the credits with every pool full and on a list at its cap.
 #include <gtest/gtest.h>
 
 #include "devices/gl_api.h"
@@ -75,5 +75,8 @@ TEST_F(BatchedReplay, DrawsTheSamePixelsAsOneFlushPerRecord) {
     h.Update();
     EXPECT_GT(a->m_DrawCount / kDrawRecord, 2000);
     ExpectSamePixelsBothWays(a, "credits");
+    for (int i = 0; i < 600; ++i) a->p_Rect(static_cast<float>(i), 0, 1, 1);
+    EXPECT_EQ(a->m_DrawCount, 2499 * kDrawRecord) << "the list holds at most 2499 records";
+    ExpectSamePixelsBothWays(a, "a full list");
   });
 }

@@ -2,7 +2,7 @@
 // typed through XTEST, a temporary folder with `data` linked): the loading and title screens,
 // F11 to full screen and back, a sound mode changed in the pause menu's options and a quit
 // through that menu; a second start loads the saved record and both end by the close box
-// with status 0. Screenshots go to <VG_BUILD_DIR>/test-screens.
+// with status 0.
 #include <signal.h>
 
 #include <chrono>
@@ -10,7 +10,6 @@
 #include <set>
 #include <thread>
 
-#include "stb/stb_image_write.h"
 #include "tests/game/menu_testing.h"
 #include "tests/support/x11_client.h"
 #include "tests/support/xvfb.h"
@@ -58,11 +57,6 @@ struct Picture {
     }
     XCloseDisplay(d);
     return width > 0;
-  }
-  void Save(const std::string& name) const {
-    std::string dir = std::string(std::getenv("VG_BUILD_DIR")) + "/test-screens";
-    fs::create_directories(dir);
-    if (width > 0) stbi_write_png((dir + "/" + name).c_str(), width, height, 3, rgb.data(), width * 3);
   }
   const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
   bool Near(int x, int y, int r, int g, int b, int tolerance) const {
@@ -158,15 +152,11 @@ TEST_F(EndToEnd, LoadingTitleFullScreenPauseOptionsAndQuitThenTheRecordLoadsAtTh
     for (int look = 0; look < 400 && !loading; ++look) {
       kill(pid, SIGSTOP);
       loading = p.Grab(*window) && LooksLikeLoading(p);
-      if (loading) p.Save("e2e_loading.png");
       kill(pid, SIGCONT);
       Sleep(5);
     }
     EXPECT_TRUE(loading) << "the loading screen was never seen";
     ASSERT_TRUE(WaitFor(window, &p, LooksLikeTitle, 30)) << "no title screen";
-    Sleep(700);  // the menu's slide-in
-    ASSERT_TRUE(WaitFor(window, &p, LooksLikeTitle, 5));
-    p.Save("e2e_title.png");
     EXPECT_EQ(640, p.width);
 
     // F11: a full-screen window at a desktop mode with the images drawn again (reloaded).
@@ -174,7 +164,6 @@ TEST_F(EndToEnd, LoadingTitleFullScreenPauseOptionsAndQuitThenTheRecordLoadsAtTh
     vgtest::XdotoolKey("key", "F11");
     auto fullscreen = [](const Picture& pic) { return pic.width > 640 && LooksLikeTitle(pic); };
     ASSERT_TRUE(WaitFor(window, &p, +fullscreen, 20)) << "no full-screen title";
-    p.Save("e2e_fullscreen.png");
     vgtest::FocusWindow(*window);
     vgtest::XdotoolKey("key", "F11");
     auto windowed = [](const Picture& pic) { return pic.width == 640 && LooksLikeTitle(pic); };
@@ -188,7 +177,6 @@ TEST_F(EndToEnd, LoadingTitleFullScreenPauseOptionsAndQuitThenTheRecordLoadsAtTh
     Key("Return", 600);  // the box fades in
     Key("Down");         // the sound row
     Key("Return");       // SFX + Music -> SFX
-    if (p.Grab(*window)) p.Save("e2e_options.png");
     Key("Up");      // the back row
     Key("Return");  // closes the box and saves
     EXPECT_EQ(WaitForField(state, 5, "2")[36], "11") << "nothing filed yet";

@@ -32,6 +32,10 @@ c_MyApp* EnterGame(Harness& h) {
   return h.app();
 }
 
+bool AllZero(const float* from, const float* to) {
+  return std::all_of(from, to, [](float v) { return v == 0; });
+}
+
 struct Outcome { int score, seed; };
 
 // A whole game with fire held (checking the game's rules on the way) or tapped 3 on, 3 off.
@@ -96,6 +100,10 @@ Outcome PlayWholeGame(bool tap) {
     h.Release(vgtest::kKeySpace), h.Update();
     h.Tap(vgtest::kKeySpace), h.Update();
     EXPECT_NE(a->m_Screen, 1) << "a fresh press starts again";
+    for (int i = 0; i < 10 && a->m_Screen != 10; ++i) h.Update();
+    EXPECT_EQ(0, a->m_Score + a->m_ShownScore + a->m_GameOver + a->m_GameOverTimer + a->m_Paused + a->m_Phase);
+    EXPECT_TRUE(a->m_Bonus == 5000 && a->m_Coins == 6 && a->m_Actors[1] == -650) << "nothing left from the last game";
+    EXPECT_EQ(0, Count(a, 9) + Count(a, 10)) << "no credit names left on screen";
   }
   return {a->m_Score, vg_random_Seed};
 }
@@ -108,10 +116,6 @@ c_MyApp* InFight(Harness& h) {
   a->m_Actors[2] = a->m_Actors[4] = a->m_Actors[6];
   h.Release(vgtest::kKeySpace), h.Update();
   return a;
-}
-
-bool AllZero(const float* from, const float* to) {
-  return std::all_of(from, to, [](float v) { return v == 0; });
 }
 
 }  // namespace

@@ -1,20 +1,15 @@
 // Resource loading: the loader's stages and the resolution rule, the logo jingle, the reload
-// after a resize, missing files, the effect channel cycle and the sound setting's gate, and
-// the set-up of a new game.
+// after a resize, missing files, and the sound setting's gate on effects and tunes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
-#include "devices/audio.h"
 #include "framework/app.h"
 #include "framework/audio.h"
 #include "game/myapp.h"
-#include "tests/devices/device_env.h"
 #include "tests/support/harness.h"
 
 using vgtest::Harness;
-using vgtest::OnLoadedGame;
 
 namespace {
 
@@ -65,7 +60,7 @@ TEST(Loader, ResolutionRuleChoosesTheImageSetAndEachOfTheStagesOpensItsFilesOnce
   }
 }
 
-TEST(Loader, JingleOnlyOnTheFirstPassAResizeReloadsOnceAndMissingFilesLeaveEmptySlots) {
+TEST(Loader, AResizeReloadsOnceWithoutTheJingleMissingFilesLeaveEmptySlotsAndSoundSettingsGate) {
   VG_IN_CHILD([] {
     Harness::Options options;  // the larger set, loaded after the resize, lacks some files
     options.removeData = {"menu-hd.png", "logo-hd.png", "common/icons-hd.png",
@@ -78,7 +73,6 @@ TEST(Loader, JingleOnlyOnTheFirstPassAResizeReloadsOnceAndMissingFilesLeaveEmpty
     h.Frame();  // stage 4: the logo and its jingle, the first effect of the run
     EXPECT_TRUE(app->m_JinglePlayed == 1 && app->m_SfxChan == 1);
     h.FinishLoading();
-    EXPECT_NE(nullptr, app->m_Images[99]);
     h.Frame(10);
     h.Resize(800, 600);
     h.host()->TakeOpened();
@@ -92,34 +86,8 @@ TEST(Loader, JingleOnlyOnTheFirstPassAResizeReloadsOnceAndMissingFilesLeaveEmpty
     h.Frame(120);
     EXPECT_TRUE(h.host()->TakeOpened().empty());
     EXPECT_EQ(1, app->m_Screen) << "the menu still runs";
-  });
-}
 
-TEST(Loader, EffectsCycleThroughTwentyFourChannelsAdvancingFirstAndTheSoundSettingGatesThemAndTunes) {
-  OnLoadedGame([](Harness& h, c_MyApp* app) {
-    std::vector<uint8_t> beep = device_env::PcmWav(1, 16, 8000, 800);
-    std::ofstream(h.workDir() + "/beep.wav", std::ios::binary)
-        .write(reinterpret_cast<const char*>(beep.data()), static_cast<std::streamsize>(beep.size()));
-    gc_assign(app->m_Sounds[50], vg_audio_LoadSound("./beep.wav"));
-    ASSERT_NE(nullptr, app->m_Sounds[50]);
-    gxtkAudio* audio = vg_audio_device;
-    app->m_SfxChan = 0;
-    for (int k = 1; k <= 25; ++k) {
-      for (int c = 0; c < 32; ++c) audio->StopChannel(c);
-      app->p_PlaySFX(50, 1, 1, 0);
-      EXPECT_EQ(k % 24, app->m_SfxChan) << "effect " << k;
-      for (int c = 0; c < 32 && audio->Live(); ++c) {
-        EXPECT_EQ(c == k % 24, audio->channels[c].state == 1) << "effect " << k << " channel " << c;
-      }
-    }
-    for (auto from : {std::pair<int, int>{40, 17}, {-5, 0}}) {  // folded back, restarted
-      app->m_SfxChan = from.first;
-      app->p_PlaySFX(50, 1);
-      EXPECT_EQ(from.second, app->m_SfxChan);
-    }
-    app->p_PlaySFX(60, 1);
-    EXPECT_EQ(1, app->m_SfxChan) << "an empty slot still takes its turn";
-
+    // The sound setting gates effects and tunes.
     const struct { int setting; bool effects, music; } cases[] = {
         {0, false, false}, {1, true, true}, {2, true, false}, {3, false, true}};
     for (const auto& c : cases) {
@@ -138,24 +106,5 @@ TEST(Loader, EffectsCycleThroughTwentyFourChannelsAdvancingFirstAndTheSoundSetti
     app->m_Settings[5] = 2;
     app->p_PlayTune("Sollenmark", 0);
     EXPECT_EQ(0, app->m_MusicOn) << "a new tune stops the old one even when it may not play";
-  });
-}
-
-TEST(Loader, LoadGameSetsUpANewGameWithNothingLeftFromTheLast) {
-  OnLoadedGame([](Harness& h, c_MyApp* app) {
-    // The remains of a game quit during its credits.
-    app->m_Score = app->m_ShownScore = 1234;
-    app->m_GameOver = app->m_GameOverTimer = app->m_Paused = 1;
-    app->m_Coins = 99;
-    app->m_Bullets[30] = app->m_Particles[2500] = app->m_Objects[5000] = 1;
-    app->m_Screen = 11;
-    h.Update();
-    EXPECT_EQ(10, app->m_Screen);
-    EXPECT_EQ(0, app->m_Score + app->m_ShownScore + app->m_GameOver + app->m_GameOverTimer +
-                     app->m_Paused + app->m_Phase);
-    EXPECT_EQ(5000, app->m_Bonus);
-    EXPECT_EQ(6, app->m_Coins);
-    EXPECT_FLOAT_EQ(-650, app->m_Actors[1]) << "the ship flies in from the left";
-    EXPECT_FLOAT_EQ(0, app->m_Bullets[30] + app->m_Particles[2500] + app->m_Objects[5000]);
   });
 }

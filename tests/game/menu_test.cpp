@@ -1,21 +1,11 @@
 // The title menu, the pause menu and the options box on the real game, one scenario per child
 // process: scores filed into the tables, items moved and activated by keys and taps, the
-// latch on a held back key, the fade that gates input, the rows and the sound modes.
+// latches on a held back key, the fade that gates input and the rows.
 #include <tuple>
 
 #include "tests/game/menu_testing.h"
 
 using namespace menutest;
-
-namespace {
-// The options box opened from the title menu and fully faded in.
-void ToOptions(Harness& h, bool music = true) {
-  ToMenu(h);
-  if (!music) vg_Vantorell_HasMusic = vg_Vantorell_HasMusicStream = 0;
-  TapAndSettle(h, vgtest::kKeyDown), TapAndSettle(h, vgtest::kKeyEnter), h.Frame(31);
-  ASSERT_EQ(h.app()->m_OptionsOpen, 1);
-}
-}  // namespace
 
 TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
   VG_IN_CHILD([] {
@@ -43,14 +33,11 @@ TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
   });
 }
 
-TEST(Menu, KeysAndTapsMoveBetweenItemsAndTheOptionsBoxTakesInputOnlyOnceFadedIn) {
+TEST(Menu, KeysAndTapsMoveBetweenItemsTheOptionsBoxWaitsForItsFadeAndBackForARelease) {
   VG_IN_CHILD([] {
     Harness h;
     ToMenu(h);
     c_MyApp* app = h.app();
-    h.Suspend();
-    EXPECT_EQ(0, app->m_Paused + app->m_PauseStage + app->m_PauseSlide) << "on the title menu nothing pauses";
-    h.Resume();
     EXPECT_TRUE(app->m_MenuItem == 1 && AllText(app).find("Top10/") != std::string::npos);
     // Right, right again on the last item (nothing), then up; the options item hides the tables.
     for (auto [key, item, scroll] : {std::tuple{vgtest::kKeyRight, 2, -88.0f}, {vgtest::kKeyRight, 2, -88.0f},
@@ -75,14 +62,37 @@ TEST(Menu, KeysAndTapsMoveBetweenItemsAndTheOptionsBoxTakesInputOnlyOnceFadedIn)
     app->m_Settings[5] = 2, TapAndSettle(h, vgtest::kKeyEnter);
     EXPECT_TRUE(app->m_OptionsOpen == 0 && app->m_CreditsOpen == 1);
     EXPECT_EQ(Fields(Saved(h))[5], "2") << "leaving through the credits row saves too";
+
+    // Back closes the boxes, and only once everything is released.
+    h.Frame(60);
+    app->m_BadgesOpen = 1;
+    h.Press(vgtest::kKeyEscape), h.Frame();
+    EXPECT_EQ(0, app->m_CreditsOpen + app->m_BadgesOpen);
+    app->m_CreditsOpen = 1;
+    h.Frame(5);
+    EXPECT_EQ(1, app->m_CreditsOpen) << "back still held";
+    h.Release(vgtest::kKeyEscape), h.Frame();
+    h.MouseDown(100, 60), h.Frame();  // clear of every menu item
+    app->m_BackLatch = app->m_CreditsOpen = 1;
+    h.Press(vgtest::kKeyEscape), h.Frame();
+    EXPECT_EQ(1, app->m_CreditsOpen) << "a held pointer holds back the key too";
+    h.Release(vgtest::kKeyEscape), h.MouseUp(), h.Frame();
+    EXPECT_EQ(0, app->m_KeyLatch + app->m_BackLatch);
+    h.Press(vgtest::kKeyEscape), h.Frame();
+    EXPECT_EQ(0, app->m_CreditsOpen);
   });
 }
 
 TEST(Pause, HeldBackResumesOnceAndTheOptionsOpenedThereHaveNoCreditsRow) {
   VG_IN_CHILD([] {
     Harness h;
-    ToPause(h);
+    ToMenu(h);
     c_MyApp* app = h.app();
+    TapAndSettle(h, vgtest::kKeyEnter);  // play
+    h.Frame(5);
+    TapAndSettle(h, vgtest::kKeyEscape);
+    h.Frame(20);
+    ASSERT_TRUE(app->m_Screen == 10 && app->m_Paused == 1);
     h.Press(vgtest::kKeyEscape), h.Frame(60);
     EXPECT_TRUE(app->m_Paused == 0 && app->m_PauseSlide < -32) << "resumed once, panel gone";
     h.Release(vgtest::kKeyEscape), h.Frame();
@@ -98,26 +108,5 @@ TEST(Pause, HeldBackResumesOnceAndTheOptionsOpenedThereHaveNoCreditsRow) {
     EXPECT_EQ(app->m_OptionsCursor, 3);
     TapAndSettle(h, vgtest::kKeyEscape);
     EXPECT_TRUE(app->m_OptionsOpen == 0 && app->m_Paused == 1);
-  });
-}
-
-TEST(Options, SoundRowCyclesFourModesStopsTheTuneInSilentOnesAndSavesOnClose) {
-  VG_IN_CHILD([] {
-    Harness h;
-    ToOptions(h);
-    c_MyApp* app = h.app();
-    ASSERT_EQ(vg_Vantorell_HasMusicStream, 1);
-    TapAndSettle(h, vgtest::kKeyDown);
-    EXPECT_TRUE(Shows(app, "Sound : SFX + Music")) << AllText(app);
-    struct Step { int mode, musicOn; const char* text; };
-    for (Step s : {Step{2, 0, "Sound : SFX"}, Step{3, 1, "Sound : Music"}, Step{0, 0, "Sound : Off"},
-                   Step{1, 1, "Sound : SFX + Music"}}) {
-      app->m_MusicOn = 1, TapAndSettle(h, vgtest::kKeyEnter);
-      EXPECT_TRUE(app->m_Settings[5] == s.mode && app->m_MusicOn == s.musicOn) << s.text;
-      EXPECT_TRUE(Shows(app, s.text)) << AllText(app);
-    }
-    app->m_Settings[5] = 3;
-    TapAndSettle(h, vgtest::kKeyUp), TapAndSettle(h, vgtest::kKeyEnter);  // the back row
-    EXPECT_TRUE(app->m_OptionsOpen == 0 && Fields(Saved(h))[5] == "3") << "closing saves";
   });
 }

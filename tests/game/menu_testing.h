@@ -90,16 +90,6 @@ inline void ToMenu(Harness& h) {
   ASSERT_TRUE(h.app()->m_Screen == 1 && h.app()->m_MenuSlide == 0);
 }
 
-// A game running with the pause panel fully down.
-inline void ToPause(Harness& h) {
-  ToMenu(h);
-  TapAndSettle(h, vgtest::kKeyEnter);
-  h.Frame(5);
-  TapAndSettle(h, vgtest::kKeyEscape);
-  h.Frame(20);
-  ASSERT_TRUE(h.app()->m_Screen == 10 && h.app()->m_Paused == 1);
-}
-
 inline void SetTop(c_MyApp* app, int first, int step) {
   for (int i = 0; i < 10; ++i) app->m_HighScores[i] = first - step * i;
 }

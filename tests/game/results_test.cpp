@@ -1,6 +1,6 @@
 // The result screens on the real game in a child process: the rank ordinal and "New
-// Highscore" while the game is on screen and once the menu has filed the score, the
-// overlay's hand-over to the menu, and the credits box's lines.
+// Highscore" while the game is on screen and once the menu has filed the score, and the
+// overlay's hand-over to the menu.
 #include "tests/game/menu_testing.h"
 
 using namespace menutest;
@@ -48,24 +48,5 @@ TEST(Results, OnlyAScoreThatEntersTheTableIsANewHighscoreAndATieShowsTheRankReac
     app->m_Score = 50;
     Draw(app, &c_MyApp::p_GameOver);
     EXPECT_TRUE(Shows(app, "GAME") && !Shows(app, "New Highscore")) << AllText(app);
-  });
-}
-
-TEST(Results, CreditLinesWrapAroundAndNeverShowTheLast) {
-  VG_IN_CHILD([] {
-    Harness h;
-    h.Start();
-    c_MyApp* app = h.app();
-    ASSERT_EQ(vg_Vantorell_CreditText.Length(), 49);
-    auto line = [](int i) { return NoSpaces(vg_Vantorell_CreditText[i].ToUtf8()); };
-    app->m_CreditsOpen = 1;
-    app->m_CreditsFade = 30;
-    Draw(app, &c_MyApp::p_CreditBox);  // the first frame also draws the three lines above
-    EXPECT_TRUE(line(45).empty() || Shows(app, line(45))) << AllText(app);
-    for (int step = 0; step < 48 * 60; ++step) {
-      Draw(app, &c_MyApp::p_CreditBox);
-      ASSERT_FALSE(Shows(app, "End")) << step;
-    }
-    EXPECT_GT(app->m_CreditFirst, 48);
   });
 }

@@ -33,9 +33,8 @@ class HarnessHost : public VgGlfwGame {
 
 // Runtime key codes the tests use most.
 enum Key {
-  kKeyBackspace = 8, kKeyEnter = 13, kKeySpace = 32, kKeyEscape = 27, kKeyLeft = 37, kKeyUp = 38,
-  kKeyRight = 39, kKeyDown = 40, kKeyF1 = 112, kKeyF2 = 113, kKeyF4 = 115, kKeyF11 = 122,
-  kKeyClose = 432,
+  kKeyEnter = 13, kKeySpace = 32, kKeyEscape = 27, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40,
+  kKeyF4 = 115, kKeyF11 = 122, kKeyClose = 432,
 };
 
 class Harness {
@@ -68,7 +67,6 @@ class Harness {
   void Press(int key) { host_->KeyEvent(1, key); }
   void Release(int key) { host_->KeyEvent(2, key); }
   void Tap(int key) { Press(key), Update(), Release(key); }  // over one update
-  void Type(int character) { host_->KeyEvent(3, character); }
   // Window pixels.
   void MouseMove(float x, float y) { host_->MouseEvent(6, 0, x, y); }
   void MouseDown(float x, float y, int button = 0) { host_->MouseEvent(4, button, x, y); }
