@@ -163,6 +163,8 @@ unsigned char* vgParseWAV(const unsigned char* bytes, size_t size, int* length, 
   }
 }
 
+bool vgReadRest(FILE* file, std::vector<unsigned char>& out) { return ReadAll(file, out); }
+
 unsigned char* vgLoadWAV(FILE* file, int* length, int* channels, int* format, int* hertz) {
   std::vector<unsigned char> bytes;
   if (!ReadAll(file, bytes)) return nullptr;
@@ -237,67 +239,93 @@ bool vgVorbisHeadersValid(const unsigned char* bytes, size_t size) {
 }
 #endif
 
-unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz) {
+VgOggDecode::~VgOggDecode() {
+  if (v_) stb_vorbis_close(v_);
+  std::free(out_);
+}
+
+bool VgOggDecode::Open(std::vector<unsigned char> bytes) {
   // stb_vorbis plays whatever pages a cut file still has; a file without its final page is
   // refused instead, so a damaged tune reads as missing rather than stopping short. And
   // stb_vorbis trusts the setup header more than it should (forged codebook sizes make it
   // write out of bounds), so the headers must first satisfy libvorbis's stricter checks.
-  long start = std::ftell(file);
-  {
-    std::vector<unsigned char> bytes;
-    if (start < 0 || !ReadAll(file, bytes) || !vgOggPagesComplete(bytes.data(), bytes.size()) ||
-        !vgVorbisHeadersValid(bytes.data(), bytes.size())) {
-      return nullptr;
-    }
+  if (v_ || !vgOggPagesComplete(bytes.data(), bytes.size()) ||
+      !vgVorbisHeadersValid(bytes.data(), bytes.size()) || bytes.size() > INT_MAX) {
+    return false;
   }
+  bytes_ = std::move(bytes);
   // The decoder works inside one arena of ours: its own allocations can leak when a damaged
   // header stops it halfway, and the arena also caps what a forged header can claim.
-  std::vector<char> arena;
-  stb_vorbis* v = nullptr;
-  for (size_t size = 256 * 1024; size <= kVgMaxOggArena && !v; size *= 2) {
-    arena.assign(size, 0);
-    stb_vorbis_alloc alloc{arena.data(), static_cast<int>(arena.size())};
-    if (std::fseek(file, start, SEEK_SET) != 0) return nullptr;
+  for (size_t size = 256 * 1024; size <= kVgMaxOggArena && !v_; size *= 2) {
+    arena_.assign(size, 0);
+    stb_vorbis_alloc alloc{arena_.data(), static_cast<int>(arena_.size())};
     int error = 0;
-    v = stb_vorbis_open_file(file, 0, &error, &alloc);
-    if (!v && error != VORBIS_outofmem) return nullptr;
+    v_ = stb_vorbis_open_memory(bytes_.data(), static_cast<int>(bytes_.size()), &error, &alloc);
+    if (!v_ && error != VORBIS_outofmem) return false;
   }
-  if (!v) return nullptr;
-  stb_vorbis_info info = stb_vorbis_get_info(v);
-  int chans = info.channels;
-  if (chans < 1 || info.sample_rate == 0 || info.sample_rate > INT_MAX) {
-    stb_vorbis_close(v);
-    return nullptr;
-  }
+  if (!v_) return false;
+  stb_vorbis_info info = stb_vorbis_get_info(v_);
+  channels_ = info.channels;
+  hertz_ = info.sample_rate;
+  if (channels_ < 1 || info.sample_rate == 0 || info.sample_rate > INT_MAX) return Fail();
+  // Room for the length the last page states, so a long tune is not copied as it grows (and
+  // a page's heap not grown again mid-decode); a file that states more than a tune its size
+  // could hold starts small and grows as it decodes.
+  long long stated = stb_vorbis_stream_length_in_samples(v_);
+  long long plausible = static_cast<long long>(bytes_.size()) * 32;
+  capacity_ = stated > 0 && stated <= plausible ? stated + 4096 : 4096;
+  if (capacity_ * channels_ > kVgMaxOggSamples) capacity_ = 4096;
+  out_ = static_cast<short*>(std::malloc(sizeof(short) * channels_ * capacity_));
+  return out_ || Fail();
+}
 
-  long long capacity = 4096;
-  long long total = 0;
-  short* out = static_cast<short*>(std::malloc(sizeof(short) * chans * capacity));
-  while (out) {
-    short* free_part = out + total * chans;
-    int room = static_cast<int>((capacity - total) * chans);
-    int frames = stb_vorbis_get_frame_short_interleaved(v, chans, free_part, room);
-    if (frames == 0) break;
-    total += frames;
-    if (capacity - total < 4096) {
-      capacity *= 2;
-      if (capacity * chans > kVgMaxOggSamples) {
-        std::free(out);
-        out = nullptr;
-        break;
-      }
-      short* grown = static_cast<short*>(std::realloc(out, sizeof(short) * chans * capacity));
-      if (!grown) std::free(out);
-      out = grown;
-    }
+bool VgOggDecode::Fail() {
+  if (v_) stb_vorbis_close(v_);
+  v_ = nullptr;
+  std::free(out_);
+  out_ = nullptr;
+  return false;
+}
+
+bool VgOggDecode::Step() {
+  if (!v_) return true;
+  short* free_part = out_ + total_ * channels_;
+  int room = static_cast<int>((capacity_ - total_) * channels_);
+  int frames = stb_vorbis_get_frame_short_interleaved(v_, channels_, free_part, room);
+  if (frames == 0) {
+    stb_vorbis_close(v_);
+    v_ = nullptr;
+    return true;
   }
-  stb_vorbis_close(v);
-  if (!out) return nullptr;
-  *length = static_cast<int>(total);
-  *channels = chans;
+  total_ += frames;
+  if (capacity_ - total_ < 4096) {
+    capacity_ *= 2;
+    if (capacity_ * channels_ > kVgMaxOggSamples) return !Fail();
+    short* grown = static_cast<short*>(std::realloc(out_, sizeof(short) * channels_ * capacity_));
+    if (!grown) return !Fail();
+    out_ = grown;
+  }
+  return false;
+}
+
+unsigned char* VgOggDecode::Take(int* length, int* channels, int* format, int* hertz) {
+  while (!Step()) {
+  }
+  if (!out_) return nullptr;
+  *length = static_cast<int>(total_);
+  *channels = channels_;
   *format = 2;
-  *hertz = static_cast<int>(info.sample_rate);
-  return reinterpret_cast<unsigned char*>(out);
+  *hertz = static_cast<int>(hertz_);
+  unsigned char* data = reinterpret_cast<unsigned char*>(out_);
+  out_ = nullptr;
+  return data;
+}
+
+unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz) {
+  std::vector<unsigned char> bytes;
+  VgOggDecode decode;
+  if (!ReadAll(file, bytes) || !decode.Open(std::move(bytes))) return nullptr;
+  return decode.Take(length, channels, format, hertz);
 }
 
 unsigned char* VgGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {

@@ -4,6 +4,8 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
+
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
 
@@ -15,6 +17,13 @@ namespace {
 // runs in the frame before rather than the one after, so a 60 Hz display shows one update
 // per frame instead of alternately none and two. The schedule itself never shifts.
 constexpr double kEarly = 0.004;
+
+// Prefetched tunes decode after a frame's own work until the frame has used this much of
+// the page clock (milliseconds): half of a 60 Hz frame, the rest left to the browser. A
+// frame whose own work took longer still decodes a little, so the tunes are ready in the
+// end on a slow machine.
+constexpr double kFrameBusy = 8.0;
+constexpr double kLeastSlice = 2.0;
 
 void Pass(void* game) { static_cast<VgGlfwGame*>(game)->PagePass(); }
 
@@ -41,12 +50,13 @@ void VgGlfwGame::PageVisibilityChanged() {
 }
 
 void VgGlfwGame::PagePass() {
+  double start = emscripten_get_now();
   glfwPollEvents();
   PageVisibilityChanged();
   if (!_updateRate || _suspended) {
     if (!_iconified) RenderGame();
-    return;
+  } else if (_nextUpdate - glfwGetTime() <= kEarly) {
+    RunDueUpdates();
   }
-  if (_nextUpdate - glfwGetTime() > kEarly) return;
-  RunDueUpdates();
+  PageDecodeSlice(std::max(start + kFrameBusy, emscripten_get_now() + kLeastSlice));
 }

@@ -1,11 +1,75 @@
-// A page's stand-in for host/audio_prefetch.cpp: a page has no threads to decode on, so no
-// tune is decoded ahead and TakeAudioData decodes it when it starts. Called by the audio
-// device like the desktop's.
-#include "host/glfw_game.h"
+// A page's stand-in for host/audio_prefetch.cpp. A page has no thread to decode on, so the
+// requested tunes decode on the main thread in slices, one slice after each frame's work
+// (PageDecodeSlice, from the page's loop), and a tune that starts takes decoded samples
+// instead of stopping a frame for the whole decode. Called by the audio device like the
+// desktop's.
+#include <emscripten.h>
 
-void VgGlfwGame::PrefetchAudioData(String) {}
+#include <list>
+#include <string>
+
+#include "host/glfw_game.h"
+#include "host/media.h"
+
+struct VgAudioPrefetch {
+  struct Job {
+    std::string key;
+    VgOggDecode decode;
+    bool done = false;
+  };
+  // In request order; only the first unfinished one is being decoded.
+  std::list<Job> jobs;
+
+  Job* Find(const std::string& key) {
+    for (Job& job : jobs) {
+      if (job.key == key) return &job;
+    }
+    return nullptr;
+  }
+};
+
+void VgGlfwGame::PrefetchAudioData(String path) {
+  if (!_prefetch) _prefetch = std::make_shared<VgAudioPrefetch>();
+  VgAudioPrefetch& p = *_prefetch;
+  std::string key = path.ToUtf8();
+  // Short sounds load whole when played; only tunes are worth decoding ahead.
+  if (p.Find(key) || !path.ToLower().EndsWith(String(".ogg"))) return;
+  FILE* file = OpenFile(path, String("rb"));
+  if (!file) return;
+  std::vector<unsigned char> bytes;
+  bool read = vgIsRegularFile(file) && vgReadRest(file, bytes);
+  std::fclose(file);
+  if (!read) return;
+  p.jobs.emplace_back();
+  p.jobs.back().key = key;
+  // A file that does not open as a tune is left to fail again, quietly, when it is played.
+  if (!p.jobs.back().decode.Open(std::move(bytes))) p.jobs.pop_back();
+}
+
+void VgGlfwGame::PageDecodeSlice(double until) {
+  if (!_prefetch) return;
+  // At least one Vorbis frame per call, so a busy page still gets its tunes in the end.
+  for (VgAudioPrefetch::Job& job : _prefetch->jobs) {
+    if (job.done) continue;
+    do {
+      job.done = job.decode.Step();
+    } while (!job.done && emscripten_get_now() < until);
+    if (emscripten_get_now() >= until) return;
+  }
+}
 
 unsigned char* VgGlfwGame::TakeAudioData(String path, int* length, int* channels, int* format,
                                          int* hertz) {
+  if (_prefetch) {
+    auto& jobs = _prefetch->jobs;
+    std::string key = path.ToUtf8();
+    for (auto job = jobs.begin(); job != jobs.end(); ++job) {
+      if (job->key != key) continue;
+      // Whatever is not decoded yet is decoded now, as the desktop waits for its worker.
+      unsigned char* data = job->decode.Take(length, channels, format, hertz);
+      jobs.erase(job);
+      return data;
+    }
+  }
   return LoadAudioData(path, length, channels, format, hertz);
 }
