@@ -73,6 +73,7 @@ struct Facade {
   int width = 0, height = 0;  // headless window size
   bool fullscreen = false;
   bool pageWindowClosed = false;  // a page's window is kept while the host has it closed
+  bool fullscreenKeyDown = false;  // the page's full-screen key, pressed for the game
   int bits[6] = {};  // red, green, blue, alpha, depth, stencil of the open window
   // Hints for the next glfwOpenWindow only.
   int hintNoResize = 0, hintRefresh = 0, hintSamples = 0;
@@ -112,18 +113,43 @@ void PageSize(int* width, int* height) {
 }
 
 // Full screen is the whole page, which the canvas fills. The browser allows it only shortly
-// after a key press or click, which is when the game asks for it.
+// after a key press or click, which is when the game asks for it. Until the browser has
+// answered, the page's state is not yet the one asked for (Module.vgFullscreenBusy).
 void PageFullscreen(bool on) {
   EM_ASM(
       {
         var d = document;
+        function done() { Module.vgFullscreenBusy = false; }
         if ($0 && !d.fullscreenElement && d.documentElement.requestFullscreen) {
-          d.documentElement.requestFullscreen().catch(function() {});
+          Module.vgFullscreenBusy = true;
+          d.documentElement.requestFullscreen().then(done, done);
         } else if (!$0 && d.fullscreenElement) {
-          d.exitFullscreen().catch(function() {});
+          Module.vgFullscreenBusy = true;
+          d.exitFullscreen().then(done, done);
         }
       },
       on);
+}
+
+void OnKey3(GLFWwindow*, int key, int, int action, int);
+
+// The browser leaves full screen on its own (Esc, its menus) and may refuse to enter it.
+// The game then hears its own full-screen key, pressed in one poll and released in the
+// next, so that its setting (and the options box) says what the page shows.
+void FollowPageFullscreen() {
+  if (f.fullscreenKeyDown) {
+    f.fullscreenKeyDown = false;
+    OnKey3(f.window, GLFW_KEY_F11, 0, GLFW_RELEASE, 0);
+    return;
+  }
+  if (!f.window || f.pageWindowClosed) return;
+  int shown = EM_ASM_INT({
+    if (Module.vgFullscreenBusy) return -1;
+    return document.fullscreenElement ? 1 : 0;
+  });
+  if (shown < 0 || (shown == 1) == f.fullscreen) return;
+  f.fullscreenKeyDown = true;
+  OnKey3(f.window, GLFW_KEY_F11, 0, GLFW_PRESS, 0);
 }
 
 bool PageHidden() {
@@ -512,7 +538,10 @@ void glfwPollEvents() {
   RunHook();
 #ifdef __EMSCRIPTEN__
   // The page's events arrive between frames on their own; only the pads must be sampled.
-  if (f.inited && !f.headless) glfw2_internal::SampleGamepads();
+  if (f.inited && !f.headless) {
+    glfw2_internal::SampleGamepads();
+    FollowPageFullscreen();
+  }
 #else
   if (f.inited && !f.headless) ::glfwPollEvents();
 #endif

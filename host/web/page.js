@@ -7,8 +7,13 @@
   var note = document.getElementById("note");
   var lastLines = [];
 
+  // The canvas has the device's pixels, not the page's (more of them on a high-density
+  // screen, where the page's are scaled up); pointer positions are reported in the same.
+  // A page zoom changes the ratio and is followed like a resize.
   function fitCanvas() {
-    var w = Math.max(1, window.innerWidth), h = Math.max(1, window.innerHeight);
+    var ratio = window.devicePixelRatio || 1;
+    var w = Math.max(1, Math.round(window.innerWidth * ratio));
+    var h = Math.max(1, Math.round(window.innerHeight * ratio));
     if (canvas.width !== w) canvas.width = w;
     if (canvas.height !== h) canvas.height = h;
   }
@@ -30,6 +35,9 @@
     var Tracked = function(options) {
       var ac = options === undefined ? new RealAudioContext() : new RealAudioContext(options);
       contexts.push(ac);
+      // Said in the console, so a silent page can be told from a held-back one.
+      if (ac.state === "suspended") console.log("Sound waits for a key press or click.");
+      ac.addEventListener("statechange", function() { console.log("Sound is " + ac.state + "."); });
       return ac;
     };
     Tracked.prototype = RealAudioContext.prototype;

@@ -100,6 +100,14 @@ class Page:
             open(os.path.join(ROOT, "build-web", keep + ".png"), "wb").write(png)
         return pixels(png)
 
+    def seen(self, test, timeout):
+        end = time.time() + timeout
+        while time.time() < end:
+            if test(self.shot()):
+                return True
+            time.sleep(0.05)
+        return False
+
     def wait(self, what, test, timeout):
         end = time.time() + timeout
         while time.time() < end:
@@ -120,7 +128,9 @@ class Page:
     def sound_row(self):
         """From the title menu: the options box open with the cursor on its first row (sound)."""
         self.press(RIGHT, ENTER)
-        self.wait("options box", is_options, 10)
+        if not self.seen(is_options, 10):
+            self.press(ENTER)  # on a loaded machine the menu may still be moving to the gear
+            self.wait("options box", is_options, 10)
         time.sleep(1)  # the box ignores keys while it slides in
         for _ in range(4):
             s = self.shot()
@@ -167,10 +177,13 @@ def main():
         time.sleep(3)
         title_frames = page.frames(reset=True)
 
+        # The browser holds sound back until the first key press or click; after one it plays.
+        sound = browser.js("return Module.vgSoundStates()")
+        assert sound and all(s == "suspended" for s in sound), "sound before any key: %s" % sound
+
         # A game: Enter on the play item, then fire held through the story into the fight.
         page.press(ENTER)
         first = page.wait("game screen", is_game, 30)
-        # Browsers may hold sound back until a key press or click; after one it plays.
         sound = browser.js("return Module.vgSoundStates()")
         assert sound and all(s == "running" for s in sound), "no sound after a key: %s" % sound
         page.frames(reset=True)

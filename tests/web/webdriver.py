@@ -17,7 +17,7 @@ CHROMIUM_ARGS = [
     "--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
     "--disable-quic", "--no-first-run", "--disable-background-networking",
     "--disable-component-update", "--disable-sync", "--window-size=960,720",
-    "--autoplay-policy=user-gesture-required",
+    "--autoplay-policy=document-user-activation-required",
 ]
 
 
