@@ -73,6 +73,7 @@ def start_sound(work):
         if subprocess.run(["pactl", "info"], capture_output=True).returncode == 0:
             return pa
         time.sleep(0.1)
+    stop(pa)
     raise AssertionError("PulseAudio did not start:\n" +
                          open(os.path.join(work, "pulse.log")).read()[-2000:])
 
