@@ -166,17 +166,6 @@ TEST(Pictures, EverySheetFitsItsFramesAtEveryResolutionInTheSameShapesAndDrawnFr
   for (int i = 0; i < 256; ++i) EXPECT_GT(ink(parts, (i % 16) * 8, (i / 16) * 8, 8, 8), 0) << "part " << i;
 }
 
-TEST(Pictures, TintedSheetsAreGreyOnTransparent) {
-  for (const char* file : {"common/icons.png", "common/dpad.png", "parts.png", "fonts/quilbent.png", "vunk_font.png",
-                           "fonts/quilbent-hd2.png", "parts-hd.png"}) {
-    const Image& img = image(file);
-    int coloured = 0;
-    for (size_t i = 0; i < img.px.size(); i += 4)
-      coloured += img.px[i + 3] && (img.px[i] != img.px[i + 1] || img.px[i + 1] != img.px[i + 2]);
-    EXPECT_EQ(coloured, 0) << file;
-  }
-}
-
 TEST(Pictures, FontGlyphsAreDistinctAndSitInTheirBoxesAndDrawEveryName) {
   const Image& f = image("fonts/quilbent.png");
   std::map<std::vector<unsigned char>, char> seen;

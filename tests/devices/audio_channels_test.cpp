@@ -1,6 +1,6 @@
 // The audio device against the simulated OpenAL of the AL recorder: the channel state
 // machine, sources made on first use, suspend and resume, music, a lost device, the collector
-// hook and buffers OpenAL refuses to delete yet, and the silent device when OpenAL cannot be had.
+// hook and buffers OpenAL refuses to delete yet.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -160,44 +160,5 @@ TEST_F(AudioChannels, TheCollectorKeepsOnlySamplesStillSoundingAndRefusedBuffers
   audio->Service(0);
   EXPECT_FALSE(al.BufferLive(name)) << "deleted once its sound has ended";
 }
-
-const char* const kWhy[] = {"", "alcOpenDevice", "alcCreateContext", "alcMakeContextCurrent"};
-
-class SilentAudio : public ::testing::TestWithParam<AlRecorder::Failure> {};
-
-TEST_P(SilentAudio, PrintsWhyAndThenAsksNothingOfOpenAl) {
-  device_env::Host();
-  AlRecorder al(GetParam());
-  String wav = WavFile("quiet.wav", 8);
-  ::testing::internal::CaptureStdout();
-  gxtkAudio* audio = new gxtkAudio();
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string("OpenAl error: ") + kWhy[GetParam()] + " failed\n");
-  EXPECT_FALSE(audio->Live());
-  EXPECT_EQ(al.Count("CloseDevice"), GetParam() == AlRecorder::kOpenDevice ? 0 : 1);
-  al.calls.clear();
-  gxtkSample* s = audio->LoadSample(wav);
-  ASSERT_NE(s, nullptr) << "the file still reads; it just has no buffer";
-  audio->PlaySample(s, 0, 1);
-  audio->SetPan(0, 1);
-  audio->SetRate(0, 1);
-  audio->PauseChannel(0);
-  audio->Suspend();
-  audio->Resume();
-  EXPECT_EQ(audio->PlayMusic(wav, 1), 0);
-  EXPECT_EQ(audio->MusicState() * 10 + audio->ChannelState(0), 12) << "silent channels keep their states";
-  audio->mark();
-  EXPECT_TRUE(al.calls.empty());
-  // A device that can be had later brings the sound: the music plays, the paused loop waits.
-  al.failure = AlRecorder::kNone;
-  audio->Service(2);
-  ASSERT_TRUE(audio->Live() && s->buffer != 0);
-  EXPECT_EQ(al.sources.at(audio->channels[32].source).state, kPlaying);
-  const AlRecorder::Source& loop = al.sources.at(audio->channels[0].source);
-  EXPECT_TRUE(loop.state != kPlaying && loop.looping && loop.position[0] == std::sin(1.0f));
-}
-
-INSTANTIATE_TEST_SUITE_P(EachFailure, SilentAudio,
-                         ::testing::Values(AlRecorder::kOpenDevice, AlRecorder::kCreateContext,
-                                           AlRecorder::kMakeCurrent));
 
 }  // namespace

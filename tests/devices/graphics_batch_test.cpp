@@ -1,6 +1,6 @@
 // The graphics device against the GL recorder: batching into draw calls, packed premultiplied
-// colour, blend and scissor state, the transform, oval and polygon limits, textures per
-// context and pixel transfers, with no GL context at all.
+// colour, blend and scissor state, the transform, textures per context and pixel transfers,
+// with no GL context at all.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -115,32 +115,6 @@ TEST_F(GraphicsBatch, ColourIsPremultipliedAndBlendOrScissorChangesFlushFirst) {
   EXPECT_EQ(gl.Count("BlendFunc"), 1) << "each frame starts in premultiplied alpha";
 }
 
-TEST_F(GraphicsBatch, OvalSegmentsFollowTheDrawnSizeAndPolygonsHaveOneTo1024Vertices) {
-  const struct { float w, h; int segments; } cases[] = {
-      {4, 4, 12}, {100, 50, 72}, {5000, 5000, 1024}, {-100, 50, 72},
-      {kNaN, 4, 12}, {std::numeric_limits<float>::infinity(), 4, 1024}};
-  for (const auto& c : cases) EXPECT_EQ(g->OvalSegments(c.w, c.h), c.segments) << c.w << "x" << c.h;
-  g->SetMatrix(2, 0, 0, 2, 0, 0);
-  EXPECT_EQ(g->OvalSegments(100, 50), 148);
-  g->SetMatrix(1, 0, 0, 1, 0, 0);
-  g->DrawOval(10, 20, 100, 50);
-  g->DrawOval(10, 20, 100, 50);
-  EXPECT_FLOAT_EQ(g->vertices[0].x, 110) << "angle 0 is the right-hand end";
-  EXPECT_NEAR(g->vertices[18].y, 20, 1e-3) << "a quarter of 72 is the top";
-  g->Flush();
-  ASSERT_EQ(gl.DrawCalls(), 2) << "one fan per oval, in one flush";
-  EXPECT_EQ(gl.calls[1].args, (Args{GL_TRIANGLE_FAN, 72, 72}));
-  g->DrawPoly(Array<float>());  // polygons need one to 1024 vertices
-  g->DrawPoly(Array<float>(1025 * 2));
-  g->DrawPoly2(Array<float>(3), g->CreateSurface(4, 4), 0, 0);
-  gl.Clear();
-  float pentagon[] = {0, 0, 10, 0, 12, 5, 5, 10, -2, 5, 99};
-  g->DrawPoly(Array<float>(pentagon, 11));  // the odd last float is ignored
-  g->Flush();
-  ASSERT_EQ(gl.DrawCalls(), 1);
-  EXPECT_EQ(gl.calls[0].args, (Args{GL_TRIANGLE_FAN, 0, 5}));
-}
-
 TEST_F(GraphicsBatch, RejectedSizesRetryAtPowersOfTwoAndTexturesAreMadeAgainInEachNewContext) {
   gl.rejectNonPowerOfTwo = true;
   gxtkSurface* s = g->CreateSurface(100, 30);
@@ -198,20 +172,6 @@ TEST_F(GraphicsBatch, PixelsArePremultipliedOnTheWayInAndTurnedTopDownOnTheWayOu
   EXPECT_EQ(gl.Last("ReadPixels")->args, (Args{5, 480 - 10 - 3, 2, 3, GL_BGRA, GL_UNSIGNED_BYTE}));
   EXPECT_EQ(Ints({pixels[0], pixels[1], pixels[6]}), Ints({0, 0x03030303, 0x01010101}))
       << "nothing before the offset; the top row is GL's last";
-}
-
-using GraphicsBatchDeathTest = GraphicsBatch;
-
-TEST_F(GraphicsBatchDeathTest, PixelArraysTooSmallAreRuntimeErrors) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  auto child = [this] {  // the error prints on stdout and waits for a debugger on stdin
-    if (!std::freopen("/dev/null", "r", stdin)) std::abort();
-    return dup2(2, 1), g;
-  };
-  EXPECT_EXIT(child()->ReadPixels(Array<int>(5), 0, 0, 2, 3, 0, 2), ::testing::ExitedWithCode(255),
-              "Array index out of range");
-  EXPECT_EXIT(child()->WritePixels2(g->CreateSurface(4, 4), Array<int>(4), 0, 0, 2, 2, 1, 2),
-              ::testing::ExitedWithCode(255), "Array index out of range");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Playback rules of the sequencer as a listener would notice them: when steps fall due,
-// how passes and sections end, branches, mutes, volumes, slides and channels. The
+// Playback rules of the sequencer as a listener would notice them: how passes and sections
+// end, mutes, volumes, slides and channels. The
 // player steps on a clock the test sets and plays into a device that logs every channel call.
 #include <gtest/gtest.h>
 
@@ -76,20 +76,6 @@ class SequencerTest : public ::testing::Test {
   }
 };
 
-TEST_F(SequencerTest, StepsFallDueOnTheirOwnScheduleAndSurviveABackwardClock) {
-  zq->m_nextStepTime = 990;
-  // The next step counts from the previous due time, not from now: 990 + 8000 / 100. A step
-  // is due only once its time has passed; a clock far behind (it went back) plays at once.
-  const int nows[] = {1000, 1070, 1071, 100000}, steps[] = {1, 1, 2, 3}, next[] = {1070, 1070, 1150, 0};
-  for (int i = 0; i < 4; ++i) {
-    if (i == 3) zq->m_nextStepTime = 300000;
-    host.now = nows[i];
-    zq->p_Zq_MusicPlay();
-    EXPECT_EQ(zq->m_step, steps[i]) << "at " << nows[i];
-    EXPECT_TRUE(!next[i] || zq->m_nextStepTime == next[i]) << "at " << nows[i];
-  }
-}
-
 TEST_F(SequencerTest, PassesEndAfterStep63OrAnEffectEightAndSectionsNeverMuteBothKits) {
   zq->m_step = 20;
   Cell(0, 0, 20, 2) = 8;
@@ -101,25 +87,6 @@ TEST_F(SequencerTest, PassesEndAfterStep63OrAnEffectEightAndSectionsNeverMuteBot
   Step();
   EXPECT_TRUE(zq->m_step == 0 && zq->m_section == 1 && zq->m_mute[0] == 0 && zq->m_mute[1] == 1);
   EXPECT_TRUE(zq->m_passesLeft == 2 || zq->m_passesLeft == 4);
-}
-
-TEST_F(SequencerTest, BranchesSwitchPatternsInAlternatePassesAndStayInsideTheTable) {
-  const struct {
-    int amount, passesLeft, from, to;
-  } cases[] = {
-      {1, 4, 5, 5}, {1, 3, 5, 6}, {1, 2, 5, 5}, {1, 1, 5, 6},  // passes 2 and 4
-      {2, 4, 6, 5}, {2, 3, 6, 6}, {2, 2, 6, 5}, {2, 1, 6, 6},  // passes 1 and 3
-      {1, 3, 63, 63}, {2, 2, 0, 0},  // past either end of the 64 patterns: ignored
-  };
-  Cell(6, 2, 10, 0) = 13;  // the branched-to cell is the one played, on the lead's channel
-  for (const auto& c : cases) {
-    for (int p : {0, 5, 6, 63}) Cell(p, 2, 10, 2) = 27, Cell(p, 2, 10, 3) = c.amount;
-    zq->m_passesLeft = c.passesLeft, zq->m_pattern[2] = c.from, zq->m_step = 10;
-    audio->log.clear();
-    Step();
-    EXPECT_EQ(zq->m_pattern[2], c.to) << "amount " << c.amount << ", passes left " << c.passesLeft;
-    EXPECT_EQ(audio->Count("play 29 1"), c.to == 6) << "amount " << c.amount << ", passes left " << c.passesLeft;
-  }
 }
 
 TEST_F(SequencerTest, CellsSetTheVolumeAndSlideThePitchWithinLimits) {
