@@ -1,6 +1,6 @@
 // The audio device against the simulated OpenAL of the AL recorder: the channel state
 // machine, sources made on first use, suspend and resume, music, a lost device, the collector
-// hook and buffers OpenAL refuses to delete yet.
+// hook and buffers OpenAL refuses to delete yet, and the silent device when OpenAL cannot be had.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -159,6 +159,19 @@ TEST_F(AudioChannels, TheCollectorKeepsOnlySamplesStillSoundingAndRefusedBuffers
   al.Finish(audio->channels[2].source);
   audio->Service(0);
   EXPECT_FALSE(al.BufferLive(name)) << "deleted once its sound has ended";
+}
+
+// Without a device the game runs silent after one line saying why (it comes back as above).
+TEST(SilentAudio, EachFailedStepOfTheOpeningPrintsWhyAndLeavesTheDeviceSilent) {
+  device_env::Host();
+  const char* why[] = {"alcOpenDevice", "alcCreateContext", "alcMakeContextCurrent"};
+  for (auto failure : {AlRecorder::kOpenDevice, AlRecorder::kCreateContext, AlRecorder::kMakeCurrent}) {
+    AlRecorder al(failure);
+    ::testing::internal::CaptureStdout();
+    gxtkAudio* audio = new gxtkAudio();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string("OpenAl error: ") + why[failure - 1] + " failed\n");
+    EXPECT_FALSE(audio->Live());
+  }
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 // with no GL context at all.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <limits>
 #include <utility>
 

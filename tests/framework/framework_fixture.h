@@ -1,5 +1,5 @@
-// Shared set-up of the framework tests: a desktop host whose image and sound decoders are
-// scripted by the test and whose pad polls are logged, the GL and AL recorders in place of
+// Shared set-up of the framework tests: a desktop host whose image decoder is scripted by
+// the test and whose pad polls are logged, the GL and AL recorders in place of
 // the libraries, fresh module globals per test, and a way to run a fatal path in a child.
 #pragma once
 #include <gtest/gtest.h>
@@ -24,14 +24,7 @@ class FakeHost : public VgGlfwGame {
  public:
   std::map<std::string, std::pair<int, int>> images;  // path -> size; pixels are white
   std::vector<std::string> log;
-  std::map<std::string, int> sounds;  // path -> 16-bit mono frames of silence
 
-  unsigned char* LoadAudioData(String path, int* length, int* channels, int* format, int* hertz) override {
-    auto it = sounds.find(path.ToUtf8());
-    if (it == sounds.end()) return nullptr;
-    *length = it->second, *channels = 1, *format = 2, *hertz = 22050;
-    return static_cast<unsigned char*>(std::calloc(it->second, 2));
-  }
   unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override {
     auto it = images.find(path.ToUtf8());
     if (it == images.end()) return nullptr;
@@ -54,8 +47,7 @@ class FrameworkTest : public ::testing::Test {
     gl = std::make_unique<GlRecorder>();
     al = std::make_unique<AlRecorder>();
     host = std::make_unique<FakeHost>();
-    static bool rooted = (vg_framework_AddRoots(), true);
-    (void)rooted;
+    [[maybe_unused]] static bool rooted = (vg_framework_AddRoots(), true);
     vg_framework_InitGlobals();
     gc_mark();
   }
