@@ -5,6 +5,7 @@
 // desktop's.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <list>
 #include <string>
 
@@ -20,11 +21,8 @@ struct VgAudioPrefetch {
   // In request order; only the first unfinished one is being decoded.
   std::list<Job> jobs;
 
-  Job* Find(const std::string& key) {
-    for (Job& job : jobs) {
-      if (job.key == key) return &job;
-    }
-    return nullptr;
+  std::list<Job>::iterator Find(const std::string& key) {
+    return std::find_if(jobs.begin(), jobs.end(), [&](const Job& job) { return job.key == key; });
   }
 };
 
@@ -33,7 +31,7 @@ void VgGlfwGame::PrefetchAudioData(String path) {
   VgAudioPrefetch& p = *_prefetch;
   std::string key = path.ToUtf8();
   // Short sounds load whole when played; only tunes are worth decoding ahead.
-  if (p.Find(key) || !path.ToLower().EndsWith(String(".ogg"))) return;
+  if (p.Find(key) != p.jobs.end() || !path.ToLower().EndsWith(String(".ogg"))) return;
   FILE* file = OpenFile(path, String("rb"));
   if (!file) return;
   std::vector<unsigned char> bytes;
@@ -61,13 +59,11 @@ void VgGlfwGame::PageDecodeSlice(double until) {
 unsigned char* VgGlfwGame::TakeAudioData(String path, int* length, int* channels, int* format,
                                          int* hertz) {
   if (_prefetch) {
-    auto& jobs = _prefetch->jobs;
-    std::string key = path.ToUtf8();
-    for (auto job = jobs.begin(); job != jobs.end(); ++job) {
-      if (job->key != key) continue;
+    auto job = _prefetch->Find(path.ToUtf8());
+    if (job != _prefetch->jobs.end()) {
       // Whatever is not decoded yet is decoded now, as the desktop waits for its worker.
       unsigned char* data = job->decode.Take(length, channels, format, hertz);
-      jobs.erase(job);
+      _prefetch->jobs.erase(job);
       return data;
     }
   }
