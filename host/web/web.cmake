@@ -42,9 +42,10 @@ target_link_options(vantorell PRIVATE -fexceptions -sUSE_GLFW=3
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
   -sEXPORTED_RUNTIME_METHODS=[]
   --pre-js ${vg_page}/page.js
+  --js-library ${vg_page}/web_audio.js
   --preload-file ${VANTORELL_WEB_DATA}@/data)
 set_target_properties(vantorell PROPERTIES SUFFIX ".js"
-  LINK_DEPENDS "${vg_page}/page.js")
+  LINK_DEPENDS "${vg_page}/page.js;${vg_page}/web_audio.js")
 add_custom_command(TARGET vantorell POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${vg_page}/index.html ${CMAKE_BINARY_DIR}/index.html
   VERBATIM)

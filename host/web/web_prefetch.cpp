@@ -1,25 +1,64 @@
 // A page's stand-in for host/audio_prefetch.cpp. A page has no thread to decode on, so the
 // requested tunes decode on the main thread in slices, one slice after each frame's work
-// (PageDecodeSlice, from the page's loop), and a tune that starts takes decoded samples
-// instead of stopping a frame for the whole decode. Called by the audio device like the
-// desktop's.
+// (PageDecodeSlice, from the page's loop), then are copied into the browser's sound buffer
+// the same way, so a tune that starts costs its frame neither the decode nor the copy.
+// Called by the audio device like the desktop's.
 #include <emscripten.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <list>
 #include <string>
 
 #include "host/glfw_game.h"
 #include "host/media.h"
 
+// host/web/web_audio.js: a decoded tune's samples copied into the browser's own sound buffer
+// a piece at a time (the total so far, or -1 where the browser cannot), then offered to the
+// sound device's next upload of those samples, which would otherwise copy them all at once.
+extern "C" int vgPrepareTune(int id, const short* samples, int channels, int hertz, int frames,
+                             int from, int count);
+extern "C" void vgOfferTune(int id, const short* samples);
+
+namespace {
+// Sample frames copied per call while a frame has time left: well under a millisecond.
+constexpr int kPrepareFrames = 16384;
+}  // namespace
+
 struct VgAudioPrefetch {
   struct Job {
     std::string key;
+    int id = 0;
     VgOggDecode decode;
-    bool done = false;
+    // The decoded tune, once the decode has finished, and how much of it the browser's
+    // buffer has (-1: none will be made).
+    unsigned char* data = nullptr;
+    int length = 0, channels = 0, format = 0, hertz = 0;
+    int prepared = 0;
+    bool decoded = false;
+
+    ~Job() { std::free(data); }
+    bool Ready() const { return decoded && (!data || prepared < 0 || prepared == length); }
+    void Finish() {
+      decoded = true;
+      data = decode.Take(&length, &channels, &format, &hertz);
+    }
+    void Prepare(int count) {
+      prepared = vgPrepareTune(id, reinterpret_cast<const short*>(data), channels, hertz, length,
+                               prepared, count);
+    }
+    // One Vorbis frame decoded, or one piece copied once the decode is done.
+    void Advance() {
+      if (!decoded) {
+        if (decode.Step()) Finish();
+      } else {
+        Prepare(kPrepareFrames);
+      }
+    }
   };
-  // In request order; only the first unfinished one is being decoded.
+  // In request order; only the first unready one is being worked on.
   std::list<Job> jobs;
+  int lastId = 0;
 
   std::list<Job>::iterator Find(const std::string& key) {
     return std::find_if(jobs.begin(), jobs.end(), [&](const Job& job) { return job.key == key; });
@@ -40,19 +79,19 @@ void VgGlfwGame::PrefetchAudioData(String path) {
   if (!read) return;
   p.jobs.emplace_back();
   p.jobs.back().key = key;
+  p.jobs.back().id = ++p.lastId;
   // A file that does not open as a tune is left to fail again, quietly, when it is played.
   if (!p.jobs.back().decode.Open(std::move(bytes))) p.jobs.pop_back();
 }
 
 void VgGlfwGame::PageDecodeSlice(double until) {
   if (!_prefetch) return;
-  // At least one Vorbis frame per call, so a busy page still gets its tunes in the end.
+  // At least one step per call, so a busy page still gets its tunes in the end.
   for (VgAudioPrefetch::Job& job : _prefetch->jobs) {
-    if (job.done) continue;
-    do {
-      job.done = job.decode.Step();
-    } while (!job.done && emscripten_get_now() < until);
-    if (emscripten_get_now() >= until) return;
+    while (!job.Ready()) {
+      job.Advance();
+      if (emscripten_get_now() >= until) return;
+    }
   }
 }
 
@@ -61,8 +100,18 @@ unsigned char* VgGlfwGame::TakeAudioData(String path, int* length, int* channels
   if (_prefetch) {
     auto job = _prefetch->Find(path.ToUtf8());
     if (job != _prefetch->jobs.end()) {
-      // Whatever is not decoded yet is decoded now, as the desktop waits for its worker.
-      unsigned char* data = job->decode.Take(length, channels, format, hertz);
+      // Whatever is not done yet is done now, as the desktop waits for its worker.
+      if (!job->decoded) job->Finish();
+      if (job->data && job->prepared >= 0) {
+        job->Prepare(job->length);
+        vgOfferTune(job->id, reinterpret_cast<const short*>(job->data));
+      }
+      unsigned char* data = job->data;
+      *length = job->length;
+      *channels = job->channels;
+      *format = job->format;
+      *hertz = job->hertz;
+      job->data = nullptr;
       _prefetch->jobs.erase(job);
       return data;
     }
