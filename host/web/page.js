@@ -38,6 +38,17 @@
       // Said in the console, so a silent page can be told from a held-back one.
       if (ac.state === "suspended") console.log("Sound waits for a key press or click.");
       ac.addEventListener("statechange", function() { console.log("Sound is " + ac.state + "."); });
+      // Many sounds at once can sum past full scale, which the browser's output clips (a
+      // crackle); the desktop's OpenAL limits its mix instead. So does the page: whatever
+      // is connected to the context's output goes through a limiter first.
+      var limiter = ac.createDynamicsCompressor();
+      limiter.threshold.value = -1;
+      limiter.knee.value = 0;
+      limiter.ratio.value = 20;
+      limiter.attack.value = 0.001;
+      limiter.release.value = 0.1;
+      limiter.connect(ac.destination);
+      Object.defineProperty(ac, "destination", {value: limiter});
       return ac;
     };
     Tracked.prototype = RealAudioContext.prototype;

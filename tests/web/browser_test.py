@@ -1,8 +1,9 @@
 """The browser build end to end: builds and serves the page (scripts/web --serve), drives
 Debian's headless Chromium through its WebDriver, and plays as a person would: the title menu
-appears, a key press starts a game, held fire reaches the fight, and a changed option
-survives a reload. Fails on any error in the page's console. Prints the time to the first
-title-menu frame, the page's transferred (gzip) size and the longest frame's script time.
+appears, a key press starts a game, held fire reaches the fight, a pad (a stand-in in the
+browser's gamepad list) works the menu, and a changed option survives a reload. Fails on any
+error in the page's console. Prints the time to the first title-menu frame, the page's
+transferred (gzip) size and the longest frame's script time.
 Registered with CTest by tests/web/CMakeLists.txt."""
 import gzip
 import os
@@ -16,7 +17,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from webdriver import Browser  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-ENTER, ESCAPE, RIGHT, DOWN, SPACE = "\ue007", "\ue00c", "\ue014", "\ue015", " "
+ENTER, ESCAPE, RIGHT, DOWN, SPACE, F11 = "\ue007", "\ue00c", "\ue014", "\ue015", " ", "\ue03b"
+# The browser's standard pad layout: d-pad right, A, d-pad down.
+PAD_BUTTONS = {RIGHT: 15, ENTER: 0, DOWN: 13}
 
 
 def pixels(png):
@@ -90,6 +93,14 @@ def row_diff(a, c):
     return hits / total if total else 0
 
 
+def until(what, timeout, test):
+    end = time.time() + timeout
+    while not test():
+        if time.time() > end:
+            raise AssertionError("no %s within %d s" % (what, timeout))
+        time.sleep(0.1)
+
+
 class Page:
     def __init__(self, browser):
         self.b = browser
@@ -125,18 +136,38 @@ class Page:
             self.b.keys(("down", k), ("pause", 400), ("up", k))
             time.sleep(0.6)
 
-    def sound_row(self):
-        """From the title menu: the options box open with the cursor on its first row (sound)."""
-        self.press(RIGHT, ENTER)
+    def plug_pad(self):
+        """A pad in the browser's standard layout, its buttons set by pad_press: the page reads
+        pads from navigator.getGamepads, which headless Chromium has none for."""
+        self.b.js("var pad = {id: 'test pad', index: 0, connected: true, mapping: 'standard', "
+                  "timestamp: 0, axes: [0, 0, 0, 0], buttons: []};"
+                  "for (var i = 0; i < 17; ++i) pad.buttons.push({pressed: false, value: 0});"
+                  "window.vgTestPad = pad;"
+                  "Object.defineProperty(navigator, 'getGamepads', {configurable: true, "
+                  "value: function() { return [pad, null, null, null]; }});")
+
+    def pad_press(self, key):
+        """The pad's button for the key (RIGHT, ENTER or DOWN) pressed and released."""
+        for down in (True, False):
+            self.b.js("var b = window.vgTestPad.buttons[arguments[0]]; b.pressed = arguments[1];"
+                      "b.value = arguments[1] ? 1 : 0;", PAD_BUTTONS[key], down)
+            time.sleep(0.4 if down else 0.6)
+
+    def sound_row(self, pad=False):
+        """From the title menu: the options box open with the cursor on its first row (sound),
+        reached with keys or with the pad."""
+        press = self.pad_press if pad else self.press
+        press(RIGHT)
+        press(ENTER)
         if not self.seen(is_options, 10):
-            self.press(ENTER)  # on a loaded machine the menu may still be moving to the gear
+            press(ENTER)  # on a loaded machine the menu may still be moving to the gear
             self.wait("options box", is_options, 10)
         time.sleep(1)  # the box ignores keys while it slides in
         for _ in range(4):
             s = self.shot()
             if cursor_rows(s):
                 return s
-            self.press(DOWN)
+            press(DOWN)
         raise AssertionError("the options cursor did not reach the sound row")
 
     def frames(self, reset=False):
@@ -216,24 +247,33 @@ def main():
         # An option changed in the options box (the gear item) is there after a reload.
         browser.reload()
         page.wait("title menu after reload", is_title, 60)
-        before = page.sound_row()
+        page.plug_pad()
+        before = page.sound_row(pad=True)
         page.press(ENTER)
         changed = page.wait("sound setting changed", lambda s: row_diff(before, s) > 0.01, 10)
         page.press(ESCAPE)
-        end = time.time() + 20
-        while browser.js("return Module.vgStateWrites") < 1 and time.time() < end:
-            time.sleep(0.1)
-        assert browser.js("return Module.vgStateWrites") >= 1, "the saved record was not stored"
+        until("saved record stored", 20, lambda: browser.js("return Module.vgStateWrites") >= 1)
         browser.reload()
         page.wait("title menu after the second reload", is_title, 60)
         after = page.sound_row()
         assert row_diff(changed, after) < 0.003, "the changed option did not survive the reload"
 
+        # The full-screen key asks the browser for full screen. When the browser leaves it on
+        # its own (as on Esc), the game's setting follows: the key then asks for it again
+        # (a game that still thought itself full screen would ask to leave it instead).
+        for want in (True, False, True):
+            if want:
+                page.press(F11)
+            else:
+                browser.js("document.exitFullscreen()")
+            until("full screen %s" % ("on" if want else "off"), 30, lambda: browser.js(
+                "return !!document.fullscreenElement && !Module.vgFullscreenBusy") == want)
+            time.sleep(1)
+
         # The quit key ends the program: the page stops it and says so, with a way back.
         page.press("\ue034")  # F4
-        end = time.time() + 10
-        while browser.js("return document.getElementById('note').hidden") and time.time() < end:
-            time.sleep(0.1)
+        until("notice of the end", 10,
+              lambda: not browser.js("return document.getElementById('note').hidden"))
         assert browser.js("return Module.vgEnded") == 0, "the quit key did not end the program"
         assert "ended" in browser.js("return document.getElementById('note-title').textContent")
         frames = page.frames()["frames"]
@@ -248,9 +288,8 @@ def main():
         # program with its message on the page and in the console.
         browser = Browser(extra_args=["--disable-3d-apis"])
         browser.go(url)
-        end = time.time() + 60
-        while browser.js("return document.getElementById('note').hidden") and time.time() < end:
-            time.sleep(0.2)
+        until("notice of the error", 60,
+              lambda: not browser.js("return document.getElementById('note').hidden"))
         text = browser.js("return document.getElementById('note').innerText")
         assert "Unable to open a window" in text and "error" in text, text
         assert any("Unable to open a window" in m for m in Page(browser).errors())
