@@ -300,9 +300,15 @@ bool VgOggDecode::Step() {
   total_ += frames;
   if (capacity_ - total_ < 4096) {
     capacity_ *= 2;
-    if (capacity_ * channels_ > kVgMaxOggSamples) return !Fail();
-    short* grown = static_cast<short*>(std::realloc(out_, sizeof(short) * channels_ * capacity_));
-    if (!grown) return !Fail();
+    short* grown = nullptr;
+    if (capacity_ * channels_ <= kVgMaxOggSamples) {
+      grown = static_cast<short*>(std::realloc(out_, sizeof(short) * channels_ * capacity_));
+    }
+    if (!grown) {
+      // Too long, or no memory: finished, with nothing for Take to hand over.
+      Fail();
+      return true;
+    }
     out_ = grown;
   }
   return false;
