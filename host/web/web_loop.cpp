@@ -19,10 +19,11 @@ namespace {
 constexpr double kEarly = 0.004;
 
 // Prefetched tunes decode after a frame's own work until the frame has used this much of
-// the page clock (milliseconds): half of a 60 Hz frame, the rest left to the browser. A
-// frame whose own work took longer still decodes a little, so the tunes are ready in the
-// end on a slow machine.
-constexpr double kFrameBusy = 8.0;
+// the page clock (milliseconds): well under a 60 Hz frame, as the last piece of work may
+// overrun it by a few milliseconds (opening a tune, making its sound buffer). A frame whose
+// own work took longer still decodes a little, so the tunes are ready in the end on a slow
+// machine.
+constexpr double kFrameBusy = 6.0;
 constexpr double kLeastSlice = 2.0;
 
 void Pass(void* game) { static_cast<VgGlfwGame*>(game)->PagePass(); }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "host/glfw_game.h"
 #include "host/media.h"
@@ -29,17 +30,26 @@ struct VgAudioPrefetch {
   struct Job {
     std::string key;
     int id = 0;
+    std::vector<unsigned char> bytes;  // the file, until the decoder opens it
     VgOggDecode decode;
     // The decoded tune, once the decode has finished, and how much of it the browser's
     // buffer has (-1: none will be made).
     unsigned char* data = nullptr;
     int length = 0, channels = 0, format = 0, hertz = 0;
     int prepared = 0;
-    bool decoded = false;
+    bool opened = false, decoded = false;
 
     ~Job() { std::free(data); }
     bool Ready() const { return decoded && (!data || prepared < 0 || prepared == length); }
+    // Opening checks the whole file and sets the decoder up: several milliseconds, kept out
+    // of the frame that asks for the tune (which is often the one that starts another). A
+    // file that does not open leaves nothing to decode, and the tune plays as missing.
+    void Open() {
+      opened = true;
+      decode.Open(std::move(bytes));
+    }
     void Finish() {
+      if (!opened) Open();
       decoded = true;
       data = decode.Take(&length, &channels, &format, &hertz);
     }
@@ -47,9 +57,11 @@ struct VgAudioPrefetch {
       prepared = vgPrepareTune(id, reinterpret_cast<const short*>(data), channels, hertz, length,
                                prepared, count);
     }
-    // One Vorbis frame decoded, or one piece copied once the decode is done.
+    // One piece of work: the opening, one Vorbis frame, or one copied piece.
     void Advance() {
-      if (!decoded) {
+      if (!opened) {
+        Open();
+      } else if (!decoded) {
         if (decode.Step()) Finish();
       } else {
         Prepare(kPrepareFrames);
@@ -80,8 +92,7 @@ void VgGlfwGame::PrefetchAudioData(String path) {
   p.jobs.emplace_back();
   p.jobs.back().key = key;
   p.jobs.back().id = ++p.lastId;
-  // A file that does not open as a tune is left to fail again, quietly, when it is played.
-  if (!p.jobs.back().decode.Open(std::move(bytes))) p.jobs.pop_back();
+  p.jobs.back().bytes = std::move(bytes);
 }
 
 void VgGlfwGame::PageDecodeSlice(double until) {
