@@ -134,25 +134,32 @@ Canvas menu() {
 // the loading screen's yellow disc, so it carries a dark rim.
 Canvas studio_logo() {
   using namespace pal;
+  // The mark keeps to the upper two thirds of its frame: the title menu shows it in the top
+  // corner, where the score panel's heading starts a little below the frame's middle.
   Canvas c(256, 256);
   Canvas shield(256, 256);
-  shield.disc(128, 104, 64.0f, kNavy);
-  shield.ring(128, 104, 56.0f, 60.0f, kCyan);
-  // The bolt, drawn as two slanted bars joined by a diagonal.
-  shield.triangle(92, 66, 164, 66, 150, 80, kAmber);
-  shield.triangle(92, 66, 150, 80, 106, 80, kAmber);
-  shield.triangle(150, 80, 106, 128, 124, 128, kYellow);
-  shield.triangle(150, 80, 124, 128, 168, 80, kYellow);
-  shield.triangle(92, 128, 164, 128, 150, 142, kAmber);
-  shield.triangle(92, 128, 150, 142, 106, 142, kAmber);
+  const float cy = 74, k = 0.78f;  // the shield's centre row, and its size against a 64 radius
+  shield.disc(128, cy, 64 * k, kNavy);
+  shield.ring(128, cy, 56 * k, 60 * k, kCyan);
+  // The bolt, drawn as two slanted bars joined by a diagonal; corners around the centre.
+  auto bolt = [&](float x0, float y0, float x1, float y1, float x2, float y2, Rgba col) {
+    shield.triangle(128 + k * x0, cy + k * y0, 128 + k * x1, cy + k * y1, 128 + k * x2,
+                    cy + k * y2, col);
+  };
+  bolt(-36, -38, 36, -38, 22, -24, kAmber);
+  bolt(-36, -38, 22, -24, -22, -24, kAmber);
+  bolt(22, -24, -22, 24, -4, 24, kYellow);
+  bolt(22, -24, -4, 24, 40, -24, kYellow);
+  bolt(-36, 24, 36, 24, 22, 38, kAmber);
+  bolt(-36, 24, 22, 38, -22, 38, kAmber);
   outline(shield, kInk);
   outline(shield, kInk);
   c.paste(shield, 0, 0);
   Canvas name(256, 256);
-  int w = text_width("ZOLT", 6);
-  draw_text(name, 128 - w / 2, 168, "ZOLT", kWhite, 6);
+  int w = text_width("ZOLT", 4);
+  draw_text(name, 128 - w / 2, 128, "ZOLT", kWhite, 4);
   int w2 = text_width("GAMES", 2);
-  draw_text(name, 128 - w2 / 2, 222, "GAMES", kCyan, 2);
+  draw_text(name, 128 - w2 / 2, 166, "GAMES", kCyan, 2);
   outline(name, kInk);
   outline(name, kInk);
   c.paste(name, 0, 0);
