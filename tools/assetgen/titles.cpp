@@ -134,7 +134,7 @@ Canvas menu() {
 // the loading screen's yellow disc, so it carries a dark rim.
 Canvas studio_logo() {
   using namespace pal;
-  // The mark keeps to the upper two thirds of its frame: the title menu shows it in the top
+  // The mark keeps to the upper three quarters of its frame: the title menu shows it in the top
   // corner, where the score panel's heading starts a little below the frame's middle.
   Canvas c(256, 256);
   Canvas shield(256, 256);
