@@ -59,8 +59,9 @@ class VgGlfwGame : public VgGame {
   // of the tab being hidden or shown.
   void PagePass();
   void PageVisibilityChanged();
-  // Decodes prefetched tunes until the page clock (emscripten_get_now) reaches `until`
-  // (host/web/web_prefetch.cpp); at least one piece per call while any is left.
+  // Decodes prefetched tunes and copies them into the page's sound buffers until the page
+  // clock (emscripten_get_now) reaches `until` (host/web/web_prefetch.cpp); at least one
+  // step per call while any is left.
   void PageDecodeSlice(double until);
 #endif
 

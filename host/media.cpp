@@ -22,15 +22,14 @@
 #define STB_VORBIS_HEADER_ONLY
 #include <stb/stb_vorbis.h>
 
-namespace {
-
-// The rest of the file from its current position. False on a read error (a directory, say).
-bool ReadAll(FILE* file, std::vector<unsigned char>& out) {
+bool vgReadRest(FILE* file, std::vector<unsigned char>& out) {
   unsigned char block[65536];
   size_t n;
   while ((n = std::fread(block, 1, sizeof(block), file)) > 0) out.insert(out.end(), block, block + n);
   return !std::ferror(file);
 }
+
+namespace {
 
 // A little-endian reader over a byte range that fails, rather than reads past the end.
 class Reader {
@@ -163,11 +162,9 @@ unsigned char* vgParseWAV(const unsigned char* bytes, size_t size, int* length, 
   }
 }
 
-bool vgReadRest(FILE* file, std::vector<unsigned char>& out) { return ReadAll(file, out); }
-
 unsigned char* vgLoadWAV(FILE* file, int* length, int* channels, int* format, int* hertz) {
   std::vector<unsigned char> bytes;
-  if (!ReadAll(file, bytes)) return nullptr;
+  if (!vgReadRest(file, bytes)) return nullptr;
   return vgParseWAV(bytes.data(), bytes.size(), length, channels, format, hertz);
 }
 
@@ -330,7 +327,7 @@ unsigned char* VgOggDecode::Take(int* length, int* channels, int* format, int* h
 unsigned char* vgLoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz) {
   std::vector<unsigned char> bytes;
   VgOggDecode decode;
-  if (!ReadAll(file, bytes) || !decode.Open(std::move(bytes))) return nullptr;
+  if (!vgReadRest(file, bytes) || !decode.Open(std::move(bytes))) return nullptr;
   return decode.Take(length, channels, format, hertz);
 }
 

@@ -93,6 +93,17 @@ def row_diff(a, c):
     return hits / total if total else 0
 
 
+def first_shot(shoot, test, timeout, pause):
+    """The first screenshot from shoot() that passes test within timeout seconds, or None."""
+    end = time.time() + timeout
+    while time.time() < end:
+        s = shoot()
+        if test(s):
+            return s
+        time.sleep(pause)
+    return None
+
+
 def until(what, timeout, test):
     end = time.time() + timeout
     while not test():
@@ -112,20 +123,12 @@ class Page:
         return pixels(png)
 
     def seen(self, test, timeout):
-        end = time.time() + timeout
-        while time.time() < end:
-            if test(self.shot()):
-                return True
-            time.sleep(0.05)
-        return False
+        return first_shot(self.shot, test, timeout, 0.05) is not None
 
     def wait(self, what, test, timeout):
-        end = time.time() + timeout
-        while time.time() < end:
-            s = self.shot()
-            if test(s):
-                return s
-            time.sleep(0.05)
+        s = first_shot(self.shot, test, timeout, 0.05)
+        if s:
+            return s
         open(os.path.join(ROOT, "build-web", "failed.png"), "wb").write(self.b.screenshot())
         raise AssertionError("no %s within %d s (build-web/failed.png)" % (what, timeout))
 

@@ -145,12 +145,9 @@ class Screen:
         return bt.pixels(png)
 
     def wait(self, what, test, timeout):
-        end = time.time() + timeout
-        while time.time() < end:
-            s = self.shot()
-            if test(s):
-                return s
-            time.sleep(0.3)
+        s = bt.first_shot(self.shot, test, timeout, 0.3)
+        if s:
+            return s
         self.shot(keep="failed")
         raise AssertionError("no %s within %d s" % (what, timeout))
 
