@@ -19,7 +19,7 @@
 #include <cstring>
 
 #include "devices/al_api.h"
-#include "host/glfw_game.h"
+#include "host/game.h"
 #include "runtime/console.h"
 #include "runtime/gc.h"
 
@@ -176,7 +176,7 @@ void gxtkAudio::Upload(gxtkSample* sample, unsigned char* data, int chans, int f
 // On a new device: every sample that came from a file gets a buffer again; looped sounds and
 // unfinished music play on from where they would be by now; cut-off one-shots are dropped.
 void gxtkAudio::Rebuild() {
-  VgGlfwGame* host = VgGlfwGame::_glfwGame;
+  VgGame* host = VgGame::_game;
   for (gxtkSample* s = gxtkSample::first; s && host; s = s->next) {
     if (s->buffer || s->path.Length() == 0) continue;
     int length = 0, chans = 0, format = 0, hertz = 0;
@@ -300,7 +300,7 @@ int gxtkAudio::Resume() {
 }
 
 gxtkSample* gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, String path) {
-  VgGlfwGame* host = VgGlfwGame::_glfwGame;
+  VgGame* host = VgGame::_game;
   if (!host) return nullptr;
   int length = 0, chans = 0, format = 0, hertz = 0;
   unsigned char* data = host->TakeAudioData(path, &length, &chans, &format, &hertz);
@@ -411,7 +411,7 @@ int gxtkAudio::SetRate(int channel, float rate) {
 }
 
 int gxtkAudio::PrefetchMusic(String path) {
-  if (VgGlfwGame* host = VgGlfwGame::_glfwGame) host->PrefetchAudioData(path);
+  if (VgGame* host = VgGame::_game) host->PrefetchAudioData(path);
   prefetched_.push_back(path);
   return 0;
 }
@@ -421,7 +421,7 @@ int gxtkAudio::PlayMusic(String path, int flags) {
   gxtkSample* sample = LoadSample(path);
   // Decoded again at once, off the main thread, for the next time the tune starts.
   for (const String& tune : prefetched_) {
-    if (tune == path && VgGlfwGame::_glfwGame) VgGlfwGame::_glfwGame->PrefetchAudioData(path);
+    if (tune == path && VgGame::_game) VgGame::_game->PrefetchAudioData(path);
   }
   if (!sample) return -1;
   PlaySample(sample, kMusicChannel, flags);
