@@ -147,10 +147,10 @@ void Bullets(c_MyApp* a) { a->p_DoBullets(); }
 void Objects(c_MyApp* a) { a->p_DoObjects(); }
 // The same with the sound setting off: what the hit sounds cost.
 void ObjectsSilent(c_MyApp* a) {
-  int mode = a->m_Settings[5];
-  a->m_Settings[5] = 0;
+  int mode = a->m_Settings[kSoundMode];
+  a->m_Settings[kSoundMode] = 0;
   a->p_DoObjects();
-  a->m_Settings[5] = mode;
+  a->m_Settings[kSoundMode] = mode;
 }
 void ScoreLine(c_MyApp* a) { a->p_ScoreLine(); }
 // The objects' movement and drawing alone: the difference to the step above is the
