@@ -12,8 +12,10 @@
 #include <ctime>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "host/glfw2_testing.h"
+#include "runtime/file_read.h"
 
 // GLFW 3 defines macros with many of the 2.7 names; take the 2.7 values first.
 namespace {
@@ -251,12 +253,10 @@ void ReadGamepadMappings() {
 #ifndef __EMSCRIPTEN__
   std::FILE* file = std::fopen("gamecontrollerdb.txt", "rb");
   if (!file) return;
-  std::string text;
-  char block[4096];
-  size_t n;
-  while ((n = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, n);
+  std::vector<unsigned char> bytes;
+  vgReadRest(file, bytes);
   std::fclose(file);
-  glfwUpdateGamepadMappings(text.c_str());
+  glfwUpdateGamepadMappings(std::string(bytes.begin(), bytes.end()).c_str());
 #endif
 }
 
