@@ -30,6 +30,12 @@ TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
     app->m_TuneChoice = 9, app->m_Score = 6000, app->p_LoadMenu();
     std::vector<std::string> f = Fields(Saved(h));
     EXPECT_TRUE(f.size() == 56 && f[35] == "6000" && f[36] == "6000") << "filed and saved at once: " << Saved(h);
+    // The panels' numbers fill their field from the right; a wider one keeps its last digits.
+    const struct { int value, width; const char *pad, *text; } numbers[] = {
+        {42, 8, "0", "00000042"}, {123456789, 8, "0", "23456789"}, {7, 11, " ", "          7"},
+        {-12, 4, "ab", "b-12"},   {12, 3, "", "12"},               {5, 0, "0", ""}};
+    for (const auto& n : numbers)
+      EXPECT_EQ(app->p_rstr(n.value, n.width, String(n.pad)), String(n.text)) << n.value;
   });
 }
 
