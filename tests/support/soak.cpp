@@ -44,11 +44,12 @@ long ResidentKb() {
 }  // namespace
 
 void Steer(Harness& h, c_MyApp* a) {
-  float y = a->m_Actors[2], target = a->m_Phase == 1 ? a->m_Actors[6] : y, best = 1e9f;
-  for (int i = 0; a->m_Phase == 3 && i < 501; ++i) {
-    const float* o = &a->m_Objects[i * 10];
-    if (o[0] == 2 && o[1] + o[3] <= 600 && o[1] + o[3] >= 80 && std::abs(o[2] - y) < best)
-      best = std::abs(o[2] - y), target = o[2];
+  float y = a->m_Actors[kPlayerY], target = a->m_Phase == 1 ? a->m_Actors[kEnemyY] : y, best = 1e9f;
+  for (int i = 0; a->m_Phase == 3 && i < kObjects; ++i) {
+    const float* o = &a->m_Objects[i * kPoolRecord];
+    float x = o[kObjX] + o[kObjFlyIn];
+    if (o[kObjType] == kObjStar && x <= 600 && x >= 80 && std::abs(o[kObjY] - y) < best)
+      best = std::abs(o[kObjY] - y), target = o[kObjY];
   }
   y < target - 4 ? h.Press(kKeyDown) : h.Release(kKeyDown);
   y > target + 4 ? h.Press(kKeyUp) : h.Release(kKeyUp);
