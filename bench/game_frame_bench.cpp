@@ -23,6 +23,7 @@
 #include "framework/graphics.h"
 #include "game/myapp.h"
 #include "tests/support/harness.h"
+#include "tests/support/soak.h"
 #include "tests/support/xvfb.h"
 
 namespace {
@@ -31,6 +32,7 @@ using vgbench::Percentile;
 using vgbench::ThreadCpuMicros;
 
 using vgbench::drawCalls;
+using vgtest::Steer;
 
 // All threads of the process: Mesa's rasteriser threads work for the render too.
 double ProcessCpuMicros() {
@@ -159,19 +161,6 @@ void SameFrameBothWays(c_MyApp* a, const char* screen) {
   vg_graphics_SetGraphicsDevice(batched);
   std::printf("| %s | %d | %.2f ms | %.2f ms |\n", screen, a->m_DrawCount / kDrawRecord,
               Percentile(cpu[0], 0.5) / 1000, Percentile(cpu[1], 0.5) / 1000);
-}
-
-// Arrow keys toward the enemy in the fight and toward the nearest arrived star in the credits.
-void Steer(vgtest::Harness& h, c_MyApp* a) {
-  float y = a->m_Actors[2], target = a->m_Phase == 1 ? a->m_Actors[6] : y, best = 1e9f;
-  for (int i = 0; a->m_Phase == 3 && i < 501; ++i) {
-    const float* o = &a->m_Objects[i * 10];
-    if (o[0] == 2 && o[1] + o[3] <= 600 && o[1] + o[3] >= 80 && std::abs(o[2] - y) < best) {
-      best = std::abs(o[2] - y), target = o[2];
-    }
-  }
-  y < target - 4 ? h.Press(vgtest::kKeyDown) : h.Release(vgtest::kKeyDown);
-  y > target + 4 ? h.Press(vgtest::kKeyUp) : h.Release(vgtest::kKeyUp);
 }
 
 void Print(int w, int hgt, Run& run) {

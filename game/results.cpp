@@ -85,8 +85,8 @@ int c_MyApp::p_BadgesBox() {
   p_Rect(0.12f * W, -1, 0.76f * W, H + 2);
   p_SetCol(255, 255, 255, 1);
 
-  if (p_PlayKeyAll(8, 1) > 0) m_BadgeScrollTarget -= 16;
-  if (p_PlayKeyAll(0, 1) > 0) m_BadgeScrollTarget += 16;
+  if (p_PlayKeyAll(kGameDown, 1) > 0) m_BadgeScrollTarget -= 16;
+  if (p_PlayKeyAll(kGameUp, 1) > 0) m_BadgeScrollTarget += 16;
   if (m_PrevPointerDown && m_MouseX > 0.12f * W) {
     m_BadgeScrollTarget += 1.5f * static_cast<float>(m_MouseY - m_PrevMouseY);
   }

@@ -54,8 +54,8 @@ TEST(Loader, ResolutionRuleChoosesTheImageSetAndEachOfTheStagesOpensItsFilesOnce
       EXPECT_TRUE(AllOfSet(all, c.suffix)) << c.suffix;
       std::sort(all.begin(), all.end());
       EXPECT_TRUE(std::adjacent_find(all.begin(), all.end()) == all.end()) << "a file opened twice";
-      EXPECT_EQ(32 * c.level, h.app()->m_ImageInfo[3 * 97]) << "frames at the loaded resolution";
-      EXPECT_EQ(7, h.app()->m_ImageInfo[3 * 90]) << "fonts keep their design metrics";
+      EXPECT_EQ(32 * c.level, h.app()->m_ImageInfo[3 * kImgIcons]) << "frames at the loaded resolution";
+      EXPECT_EQ(7, h.app()->m_ImageInfo[3 * kImgFont]) << "fonts keep their design metrics";
     });
   }
 }
