@@ -18,6 +18,7 @@
 
 #include "host/platform.h"
 #include "runtime/console.h"
+#include "runtime/file_read.h"
 
 
 String vg_data_FixDataPath(const String& path) {
@@ -64,12 +65,7 @@ unsigned char* LoadData(const String& path, int* length) {
   FILE* f = OpenFile(path, String("rb"));
   if (!f) return nullptr;
   std::vector<unsigned char> bytes;
-  unsigned char block[4096];
-  for (;;) {
-    size_t got = std::fread(block, 1, sizeof block, f);
-    bytes.insert(bytes.end(), block, block + got);
-    if (got < sizeof block) break;
-  }
+  vgReadRest(f, bytes);
   std::fclose(f);
   // A length that does not fit the int the caller receives is a file it cannot load.
   if (bytes.size() > static_cast<size_t>(INT32_MAX)) return nullptr;

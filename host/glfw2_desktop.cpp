@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/glfw2_glfw3.h"
+#include "runtime/file_read.h"
 
 namespace {
 
@@ -178,12 +180,10 @@ class Desktop : public glfw2_internal::Backend {
   static void ReadGamepadMappings() {
     std::FILE* file = std::fopen("gamecontrollerdb.txt", "rb");
     if (!file) return;
-    std::string text;
-    char block[4096];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, n);
+    std::vector<unsigned char> bytes;
+    vgReadRest(file, bytes);
     std::fclose(file);
-    glfwUpdateGamepadMappings(text.c_str());
+    glfwUpdateGamepadMappings(std::string(bytes.begin(), bytes.end()).c_str());
   }
 
   bool inited_ = false;

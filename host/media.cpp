@@ -18,13 +18,6 @@
 #define STB_VORBIS_HEADER_ONLY
 #include <stb/stb_vorbis.h>
 
-bool vgReadRest(FILE* file, std::vector<unsigned char>& out) {
-  unsigned char block[65536];
-  size_t n;
-  while ((n = std::fread(block, 1, sizeof(block), file)) > 0) out.insert(out.end(), block, block + n);
-  return !std::ferror(file);
-}
-
 namespace {
 
 // A little-endian reader over a byte range that fails, rather than reads past the end.
