@@ -1,9 +1,15 @@
-// The program's start-up sequence: the window library, the one host, the signal handlers,
-// the collector, global initialisation, the application and the main loop. Kept in a file
-// of its own so programs that link the host without vgInit/vgMain (tests) still link.
+// The program's start-up sequence: the command line and the data folder checked, then the
+// window library, the one host, the signal handlers, the collector, global initialisation,
+// the application and the main loop. Kept in a file of its own so programs that link the host
+// without vgInit/vgMain (tests) still link.
+#include <unistd.h>
+
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
@@ -11,13 +17,82 @@
 #include "runtime/gc.h"
 #include "runtime/startup.h"
 
+#ifndef VANTORELL_VERSION
+#define VANTORELL_VERSION "unknown"
+#endif
+
 int VgTarvikGame::argc = 0;
 char** VgTarvikGame::argv = nullptr;
 
+namespace {
+
+const char kUsage[] = "usage: vantorell [--help | --version]\n";
+
+const char kHelp[] =
+    "Vantorell " VANTORELL_VERSION ": a one-level arcade shooter with shootable credits.\n"
+    "Land 51 hits on the last enemy, then shoot the letters of the closing credits.\n"
+    "\n"
+    "Keys: Up/Down or W/S move; Space, Enter, Z or J fire and choose; Escape pauses;\n"
+    "F11 switches full screen; F4 quits. A game pad works too.\n"
+    "\n"
+    "The game reads its data from ./data and keeps its settings and scores in ./.tarvikstate,\n"
+    "in the folder it starts in: the installed command vantorell and scripts/play both use\n"
+    "~/.local/share/vantorell.\n"
+    "\n"
+    "  --help     this text\n"
+    "  --version  the program's name and version\n"
+    "\n"
+    "More in man vantorell.\n";
+
+// The options answer without a window; anything else is a mistake the player should see.
+void FollowCommandLine(int argc, char* argv[]) {
+  if (argc < 2) return;
+  if (argc == 2 && !std::strcmp(argv[1], "--version")) {
+    std::fputs("vantorell " VANTORELL_VERSION "\n", stdout);
+    std::exit(0);
+  }
+  if (argc == 2 && !std::strcmp(argv[1], "--help")) {
+    std::fputs(kHelp, stdout);
+    std::exit(0);
+  }
+  std::fprintf(stderr, "vantorell: unknown argument '%s'\n%s", argv[1], kUsage);
+  std::exit(2);
+}
+
+#ifndef __EMSCRIPTEN__
+// Without its data the game would sit on its loading colour for ever; the loader's first
+// stage always reads this file.
+void CheckDataFolder() {
+  std::FILE* file = std::fopen("data/common/icons.png", "rb");
+  if (file) return void(std::fclose(file));
+  char here[PATH_MAX];
+  std::string folder = getcwd(here, sizeof here) ? std::string(here) + "/data" : std::string("./data");
+  std::fprintf(stderr,
+               "vantorell: no game data in %s; start the game with scripts/play from the source "
+               "folder, with the installed command vantorell, or from build/game after a build\n",
+               folder.c_str());
+  std::exit(1);
+}
+#endif
+
+}  // namespace
+
 int VgTarvikGame::Main(int argc, char* argv[]) {
+  FollowCommandLine(argc, argv);
+#ifndef __EMSCRIPTEN__
+  CheckDataFolder();
+#endif
   if (!glfw2::glfwInit()) {
     std::fputs("glfwInit failed\n", stdout);
     std::fflush(stdout);
+#ifndef __EMSCRIPTEN__
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+      std::fprintf(stderr, "vantorell: no display could be opened (DISPLAY is %s)\n", display);
+    } else {
+      std::fputs("vantorell: no display could be opened (DISPLAY is not set)\n", stderr);
+    }
+#endif
     std::exit(-1);
   }
 
