@@ -165,9 +165,10 @@ void gxtkAudio::Upload(gxtkSample* sample, unsigned char* data, int chans, int f
   sample->Hold(name, size);
 }
 
-// On a new device: looped sounds and unfinished music wait for their data and then play on;
-// cut-off one-shots are dropped. Other samples are decoded again only when next played, so
-// nothing the game has let go of is decoded, and no update decodes them all at once.
+// On a new device: looped sounds and unfinished music wait for their data and then play on
+// (from the next update: opening the device is that update's share); cut-off one-shots are
+// dropped. Other samples are decoded again only when next played, so nothing the game has
+// let go of is decoded, and no update decodes them all at once.
 void gxtkAudio::Rebuild() {
   for (int i = 0; i < kChannels; ++i) {
     gxtkChannel& chan = channels[i];
@@ -178,7 +179,6 @@ void gxtkAudio::Rebuild() {
       chan.waiting = true;
     }
   }
-  PlayOn();
 }
 
 // Gives a sample that came from a file its buffer again: a short sound at once, a tune from

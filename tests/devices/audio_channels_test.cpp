@@ -128,6 +128,8 @@ TEST_F(AudioChannels, ALostDeviceIsReplacedAndLoopsAndMusicPlayOnFromWhereTheyWo
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
             "OpenAl error: device lost, trying to open another\nOpenAl: device opened, sound is back\n");
   ASSERT_TRUE(audio->Live());
+  EXPECT_EQ(al.Count("SourcePlay"), 0) << "the update that opens the device does nothing more";
+  audio->Service(0);
   EXPECT_EQ(al.Count("Reload"), 1) << "the library looks for outputs afresh";
   EXPECT_EQ(States(2), std::make_pair(1, kPlaying));
   EXPECT_TRUE(SourceOf(2).looping && SourceOf(2).gain == 0.5f && al.BufferLive(SourceOf(2).buffer));
