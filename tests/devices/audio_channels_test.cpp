@@ -107,9 +107,11 @@ String OggFile(const char* name, double seconds) {
 }
 
 TEST_F(AudioChannels, ALostDeviceIsReplacedAndLoopsAndMusicPlayOnFromWhereTheyWouldBe) {
-  String tune = OggFile("tune.ogg", 10), other = OggFile("other.ogg", 1);
+  String tune = OggFile("tune.ogg", 30), other = OggFile("other.ogg", 1);
   audio->PrefetchMusic(tune);
-  gxtkSample* idle = audio->LoadSample(other);  // decoded here while the worker decodes the tune
+  // Short sounds decoded here while the worker decodes the tune.
+  gxtkSample* idle = nullptr;
+  for (int i = 0; i < 40; ++i, usleep(2000)) idle = audio->LoadSample(other);
   ASSERT_NE(idle, nullptr);
   audio->PlaySample(sample, 2, 1);
   audio->SetVolume(2, 0.5f);
