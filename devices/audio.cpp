@@ -188,7 +188,8 @@ bool gxtkAudio::Restore(gxtkSample* sample) {
   if (!host || sample->buffer || sample->path.Length() == 0) return false;
   int length = 0, chans = 0, format = 0, hertz = 0;
   bool waiting = false;
-  unsigned char* data = host->FetchAudioData(sample->path, &length, &chans, &format, &hertz, &waiting);
+  unsigned char* data =
+      host->FetchAudioData(sample->path, &length, &chans, &format, &hertz, &waiting);
   if (waiting) return true;
   if (data && AlFormat(chans, format)) Upload(sample, data, chans, format, length, hertz);
   std::free(data);

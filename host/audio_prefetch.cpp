@@ -1,7 +1,7 @@
 // VgGlfwGame::PrefetchAudioData, TakeAudioData and FetchAudioData: one worker thread, started
-// by the first prefetch, decodes the requested files in order. The main thread opens each file (through
-// OpenFile, so asset paths resolve as for every load) and keys it by its path; the worker
-// sees only the open file and plain bytes, never a String or a collected object.
+// by the first prefetch, decodes the requested files in order. The main thread opens each
+// file (through OpenFile, so asset paths resolve as for every load) and keys it by its path;
+// the worker sees only the open file and plain bytes, never a String or a collected object.
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -118,7 +118,9 @@ unsigned char* VgGlfwGame::TakeAudioData(String path, int* length, int* channels
 unsigned char* VgGlfwGame::FetchAudioData(String path, int* length, int* channels, int* format,
                                          int* hertz, bool* waiting) {
   *waiting = false;
-  if (!path.ToLower().EndsWith(String(".ogg"))) return LoadAudioData(path, length, channels, format, hertz);
+  if (!path.ToLower().EndsWith(String(".ogg"))) {
+    return LoadAudioData(path, length, channels, format, hertz);
+  }
   PrefetchAudioData(path);
   if (!_prefetch) return nullptr;
   VgAudioPrefetch& p = *_prefetch;
