@@ -2,17 +2,14 @@
 // window library, the one host, the signal handlers, the collector, global initialisation,
 // the application and the main loop. Kept in a file of its own so programs that link the host
 // without vgInit/vgMain (tests) still link.
-#include <unistd.h>
-
-#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
+#include "host/platform.h"
 #include "runtime/console.h"
 #include "runtime/gc.h"
 #include "runtime/startup.h"
@@ -59,40 +56,16 @@ void FollowCommandLine(int argc, char* argv[]) {
   std::exit(2);
 }
 
-#ifndef __EMSCRIPTEN__
-// Without its data the game would sit on its loading colour for ever; the loader's first
-// stage always reads this file.
-void CheckDataFolder() {
-  std::FILE* file = std::fopen("data/common/icons.png", "rb");
-  if (file) return void(std::fclose(file));
-  char here[PATH_MAX];
-  std::string folder = getcwd(here, sizeof here) ? std::string(here) + "/data" : std::string("./data");
-  std::fprintf(stderr,
-               "vantorell: no game data in %s; start the game with scripts/play from the source "
-               "folder, with the installed command vantorell, or from build/game after a build\n",
-               folder.c_str());
-  std::exit(1);
-}
-#endif
 
 }  // namespace
 
 int VgTarvikGame::Main(int argc, char* argv[]) {
   FollowCommandLine(argc, argv);
-#ifndef __EMSCRIPTEN__
-  CheckDataFolder();
-#endif
+  if (!vg_platform::DataFolderReady()) std::exit(1);
   if (!glfw2::glfwInit()) {
     std::fputs("glfwInit failed\n", stdout);
     std::fflush(stdout);
-#ifndef __EMSCRIPTEN__
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) {
-      std::fprintf(stderr, "vantorell: no display could be opened (DISPLAY is %s)\n", display);
-    } else {
-      std::fputs("vantorell: no display could be opened (DISPLAY is not set)\n", stderr);
-    }
-#endif
+    vg_platform::ExplainNoWindow();
     std::exit(-1);
   }
 
