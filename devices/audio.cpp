@@ -94,14 +94,6 @@ int AlFormat(int chans, int format) {
   return 0;
 }
 
-// Whether the pointer is a sample not yet destroyed (it is not read, only compared).
-bool Alive(const gxtkSample* sample) {
-  for (const gxtkSample* s = gxtkSample::first; s; s = s->next) {
-    if (s == sample) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 gxtkAudio::gxtkAudio() {
@@ -152,7 +144,7 @@ void gxtkAudio::Lose() {
   vgPrint("OpenAl error: device lost, trying to open another");
   for (gxtkChannel& chan : channels) {
     chan.source = 0;
-    if (chan.state != 0 && !Alive(chan.sample)) chan.state = 0;
+    chan.waiting = false;
   }
   for (gxtkSample* s = gxtkSample::first; s; s = s->next) {
     gc_external_free(s->bytes);
@@ -173,31 +165,63 @@ void gxtkAudio::Upload(gxtkSample* sample, unsigned char* data, int chans, int f
   sample->Hold(name, size);
 }
 
-// On a new device: every sample that came from a file gets a buffer again; looped sounds and
-// unfinished music play on from where they would be by now; cut-off one-shots are dropped.
+// On a new device: looped sounds and unfinished music wait for their data and then play on
+// (from the next update: opening the device is that update's share); cut-off one-shots are
+// dropped. Other samples are decoded again only when next played, so nothing the game has
+// let go of is decoded, and no update decodes them all at once.
 void gxtkAudio::Rebuild() {
-  VgGame* host = VgGame::_game;
-  for (gxtkSample* s = gxtkSample::first; s && host; s = s->next) {
-    if (s->buffer || s->path.Length() == 0) continue;
-    int length = 0, chans = 0, format = 0, hertz = 0;
-    unsigned char* data = host->LoadAudioData(s->path, &length, &chans, &format, &hertz);
-    if (data && AlFormat(chans, format)) Upload(s, data, chans, format, length, hertz);
-    std::free(data);
-  }
   for (int i = 0; i < kChannels; ++i) {
     gxtkChannel& chan = channels[i];
     if (chan.state == 0) continue;
+    if (!(chan.flags != 0 || i == kMusicChannel) || chan.sample->path.Length() == 0) {
+      chan.state = 0;
+    } else {
+      chan.waiting = true;
+    }
+  }
+}
+
+// Gives a sample that came from a file its buffer again: a short sound at once, a tune from
+// the host's worker. True while the worker still has it.
+bool gxtkAudio::Restore(gxtkSample* sample) {
+  VgGame* host = VgGame::_game;
+  if (!host || sample->buffer || sample->path.Length() == 0) return false;
+  int length = 0, chans = 0, format = 0, hertz = 0;
+  bool waiting = false;
+  unsigned char* data =
+      host->FetchAudioData(sample->path, &length, &chans, &format, &hertz, &waiting);
+  if (waiting) return true;
+  if (data && AlFormat(chans, format)) Upload(sample, data, chans, format, length, hertz);
+  std::free(data);
+  // The tune's ahead-decoded copy was used up; the next start of it wants another.
+  for (const String& tune : prefetched_) {
+    if (tune == sample->path) host->PrefetchAudioData(tune);
+  }
+  return false;
+}
+
+// Channels waiting for their data start once it is in, from where their time has got to.
+void gxtkAudio::PlayOn() {
+  for (gxtkChannel& chan : channels) {
+    if (!chan.waiting) continue;
+    if (chan.state == 0) {
+      chan.waiting = false;
+      continue;
+    }
+    gxtkSample* sample = chan.sample;
+    if (Restore(sample)) continue;
+    chan.waiting = false;
     bool loops = chan.flags != 0;
-    double length = chan.sample->Seconds();
-    if (!(loops || i == kMusicChannel) || !chan.sample->buffer || (!loops && chan.offset >= length)) {
+    double length = sample->Seconds();
+    if (!sample->buffer || (!loops && chan.offset >= length)) {
       chan.state = 0;
       continue;
     }
     if (loops && length > 0) chan.offset = std::fmod(chan.offset, length);
     unsigned int source = chan.AL_Source();
-    vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(chan.sample->buffer));
+    vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(sample->buffer));
     vgAl.Sourcei(source, AL_LOOPING, loops ? AL_TRUE : AL_FALSE);
-    vgAl.Sourcei(source, AL_SAMPLE_OFFSET, static_cast<int>(chan.offset * chan.sample->hertz));
+    vgAl.Sourcei(source, AL_SAMPLE_OFFSET, static_cast<int>(chan.offset * sample->hertz));
     if (chan.state == 1) vgAl.SourcePlay(source);
   }
 }
@@ -210,15 +234,22 @@ void gxtkAudio::Service(double seconds) {
     if (chan.state == 1) chan.offset += seconds * chan.pitch;
   }
   if (Live()) {
+    PlayOn();
     if ((checkClock_ += seconds) < 1) return;
     checkClock_ = 0;
     if (!Connected()) return Lose();
-    // Updates can fall behind the clock; the sources cannot.
     for (gxtkChannel& chan : channels) {
-      if (chan.state == 1 && SourceState(chan.source) == AL_PLAYING && chan.sample->hertz > 0) {
+      if (chan.state != 1 || chan.waiting) continue;
+      int state = SourceState(chan.source);
+      if (state == AL_PLAYING && chan.sample->hertz > 0) {
+        // Updates can fall behind the clock; the sources cannot.
         int at = 0;
         vgAl.GetSourcei(chan.source, AL_SAMPLE_OFFSET, &at);
         chan.offset = static_cast<double>(at) / chan.sample->hertz;
+      } else if (state == AL_STOPPED && chan.flags == 0) {
+        // Its sound has ended on a connected device. Until the channel says so it keeps its
+        // sample alive, which it must for as long as it may read it.
+        chan.state = 0;
       }
     }
     return;
@@ -243,22 +274,22 @@ void gxtkAudio::Service(double seconds) {
 
 // Whether a playing channel's sound has finished. A stopped source on a device that has lost
 // its output did not finish; without a device a sound finishes when its time is up.
+// A channel waiting for its data keeps time as without a device.
 bool gxtkAudio::Ended(gxtkChannel& chan) {
-  if (Live()) {
+  if (Live() && !chan.waiting) {
     if (SourceState(chan.source) != AL_STOPPED) return false;
     if (Connected()) return true;
     Lose();
   }
-  return chan.flags == 0 && chan.offset >= chan.sample->Seconds();
+  return chan.state == 0 || (chan.flags == 0 && chan.offset >= chan.sample->Seconds());
 }
 
 void gxtkAudio::mark() {
-  // Without a device, and for looped sounds (whose sources stop only when the device goes),
-  // the channel's state alone says whether its sample is still wanted.
+  // A channel reads its sample for as long as its state is not 0 (to keep time, to play it
+  // on after a device change), so that alone keeps the sample; the state of a one-shot goes
+  // to 0 once it is found finished.
   for (gxtkChannel& chan : channels) {
-    if (chan.state != 0 && (!Live() || chan.flags != 0 || SourceState(chan.source) != AL_STOPPED)) {
-      gc_mark_q(chan.sample);
-    }
+    if (chan.state != 0) gc_mark_q(chan.sample);
   }
   gc_mark_q(music);
 }
@@ -327,13 +358,18 @@ gxtkSample* gxtkAudio::LoadSample(String path) {
 int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
   if (!sample || !ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
+  chan.waiting = false;
   if (Live()) {
     FlushDiscarded();
     unsigned int source = chan.AL_Source();
     vgAl.SourceStop(source);
-    vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(sample->buffer));
-    vgAl.Sourcei(source, AL_LOOPING, flags ? AL_TRUE : AL_FALSE);
-    vgAl.SourcePlay(source);
+    // A sample not played since the device changed gets its buffer again first.
+    chan.waiting = Restore(sample);
+    if (!chan.waiting) {
+      vgAl.Sourcei(source, AL_BUFFER, static_cast<int>(sample->buffer));
+      vgAl.Sourcei(source, AL_LOOPING, flags ? AL_TRUE : AL_FALSE);
+      vgAl.SourcePlay(source);
+    }
   }
   if (channel == kMusicChannel && sample != music) ReleaseMusic();
   gc_assign(chan.sample, sample);
@@ -347,9 +383,10 @@ int gxtkAudio::StopChannel(int channel) {
   if (!ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
   if (chan.state != 0) {
-    if (Live()) vgAl.SourceStop(chan.source);
+    if (Live() && !chan.waiting) vgAl.SourceStop(chan.source);
     chan.state = 0;
   }
+  chan.waiting = false;
   if (channel == kMusicChannel) ReleaseMusic();
   return 0;
 }
@@ -361,7 +398,7 @@ int gxtkAudio::PauseChannel(int channel) {
     if (Ended(chan)) {
       chan.state = 0;
     } else {
-      if (Live()) vgAl.SourcePause(chan.source);
+      if (Live() && !chan.waiting) vgAl.SourcePause(chan.source);
       chan.state = 2;
     }
   }
@@ -372,7 +409,7 @@ int gxtkAudio::ResumeChannel(int channel) {
   if (!ValidChannel(channel)) return 0;
   gxtkChannel& chan = channels[channel];
   if (chan.state == 2) {
-    if (Live()) vgAl.SourcePlay(chan.source);
+    if (Live() && !chan.waiting) vgAl.SourcePlay(chan.source);
     chan.state = 1;
   }
   return 0;

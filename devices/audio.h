@@ -45,6 +45,9 @@ struct gxtkChannel {
   float gain, pitch, pan;
   bool panned;
   double offset;
+  // On a new device, until its sample's data has been decoded again: the channel keeps time
+  // as without a device and plays on from there once the data is in.
+  bool waiting;
 
   // The channel's source, generated on first use.
   unsigned int AL_Source();
@@ -94,9 +97,11 @@ class gxtkAudio : public Object {
   // each time it has been played, so a tune starts without a long decode in the update.
   int PrefetchMusic(String path);
   // Called once per update with its length: deletes discarded buffers, moves the channels'
-  // positions on, checks about once a second that the device is still connected, and while
-  // there is none tries every two seconds or so to open one; then every sample gets its
-  // buffer again, and looped sounds and the music play on from about where they would be.
+  // positions on, checks about once a second that the device is still connected (and lets
+  // one-shots found finished go), and while there is none tries every two seconds or so to
+  // open one. On a new device looped sounds and the music play on from about where they
+  // would be once their data is decoded again (tunes on the host's worker); every other
+  // sample gets its buffer again when it is next played.
   void Service(double seconds);
 
   // Deletes the discarded buffers no source holds any more; keeps the rest for later. Runs
@@ -112,6 +117,8 @@ class gxtkAudio : public Object {
   void Close();
   void Lose();
   void Rebuild();
+  bool Restore(gxtkSample* sample);
+  void PlayOn();
   bool Connected();
   bool Ended(gxtkChannel& chan);
   void Upload(gxtkSample* sample, unsigned char* data, int chans, int format, int length, int hertz);

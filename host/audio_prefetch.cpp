@@ -1,7 +1,7 @@
-// VgGlfwGame::PrefetchAudioData and TakeAudioData: one worker thread, started by the first
-// prefetch, decodes the requested files in order. The main thread opens each file (through
-// OpenFile, so asset paths resolve as for every load) and keys it by its path; the worker
-// sees only the open file and plain bytes, never a String or a collected object.
+// VgGlfwGame::PrefetchAudioData, TakeAudioData and FetchAudioData: one worker thread, started
+// by the first prefetch, decodes the requested files in order. The main thread opens each
+// file (through OpenFile, so asset paths resolve as for every load) and keys it by its path;
+// the worker sees only the open file and plain bytes, never a String or a collected object.
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -113,4 +113,26 @@ unsigned char* VgGlfwGame::TakeAudioData(String path, int* length, int* channels
     }
   }
   return LoadAudioData(path, length, channels, format, hertz);
+}
+
+unsigned char* VgGlfwGame::FetchAudioData(String path, int* length, int* channels, int* format,
+                                         int* hertz, bool* waiting) {
+  *waiting = false;
+  if (!path.ToLower().EndsWith(String(".ogg"))) {
+    return LoadAudioData(path, length, channels, format, hertz);
+  }
+  PrefetchAudioData(path);
+  if (!_prefetch) return nullptr;
+  VgAudioPrefetch& p = *_prefetch;
+  std::string key = path.ToUtf8();
+  std::lock_guard<std::mutex> hold(p.lock);
+  auto done = p.done.find(key);
+  if (done == p.done.end()) {
+    *waiting = p.Known(key);  // not known: the file could not be opened
+    return nullptr;
+  }
+  VgAudioPrefetch::Result r = done->second;
+  p.done.erase(done);
+  *length = r.length, *channels = r.channels, *format = r.format, *hertz = r.hertz;
+  return r.data;
 }

@@ -6,7 +6,12 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 extern char** environ;
@@ -33,3 +38,30 @@ int vg_platform::OpenUrl(const std::string& url) {
 bool vg_platform::HasThreads() { return true; }
 bool vg_platform::HasSockets() { return true; }
 bool vg_platform::LooksUpNames() { return true; }
+
+// Without its data the game would sit on its loading colour for ever. The loader's first
+// stage always reads this image.
+bool vg_platform::DataFolderReady() {
+  std::string folder = DataFolder();
+  if (std::FILE* file = std::fopen((folder + "common/icons.png").c_str(), "rb")) {
+    std::fclose(file);
+    return true;
+  }
+  char here[PATH_MAX];
+  if (folder.compare(0, 2, "./") == 0 && getcwd(here, sizeof here)) folder = here + folder.substr(1);
+  folder.pop_back();
+  std::fprintf(stderr,
+               "vantorell: no game data in %s; start the game with scripts/play from the source "
+               "folder, with the installed command vantorell, or from build/game after a build\n",
+               folder.c_str());
+  return false;
+}
+
+void vg_platform::ExplainNoWindow() {
+  const char* display = std::getenv("DISPLAY");
+  if (display && *display) {
+    std::fprintf(stderr, "vantorell: no display could be opened (DISPLAY is %s)\n", display);
+  } else {
+    std::fputs("vantorell: no display could be opened (DISPLAY is not set)\n", stderr);
+  }
+}

@@ -31,6 +31,11 @@ unsigned char* VgGame::TakeAudioData(String path, int* length, int* channels, in
                                      int* hertz) {
   return LoadAudioData(path, length, channels, format, hertz);
 }
+unsigned char* VgGame::FetchAudioData(String path, int* length, int* channels, int* format,
+                                      int* hertz, bool* waiting) {
+  if (waiting) *waiting = false;
+  return LoadAudioData(path, length, channels, format, hertz);
+}
 
 void VgGame::SetDelegate(VgGameDelegate* delegate) { _delegate = delegate; }
 VgGameDelegate* VgGame::Delegate() { return _delegate; }

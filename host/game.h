@@ -79,6 +79,10 @@ class VgGame {
   virtual void PrefetchAudioData(String path);
   virtual unsigned char* TakeAudioData(String path, int* length, int* channels, int* format,
                                        int* hertz);
+  // TakeAudioData without the wait, for sounds wanted again on a new audio device: null with
+  // *waiting set while a long sound is still being decoded; this base decodes at once.
+  virtual unsigned char* FetchAudioData(String path, int* length, int* channels, int* format,
+                                        int* hertz, bool* waiting);
 
   // The window as the graphics device sees it: its size in pixels, the end of a frame, and
   // the number of the GL context it has, counted up each time a window brings a new one (0

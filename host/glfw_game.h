@@ -45,6 +45,11 @@ class VgGlfwGame : public VgGame {
   void PrefetchAudioData(String path) override;
   unsigned char* TakeAudioData(String path, int* length, int* channels, int* format,
                                int* hertz) override;
+  // TakeAudioData without the wait: a tune is handed over once the worker has decoded it
+  // (requested now if it was not), and until then the result is null with *waiting set;
+  // a short sound is LoadAudioData. For sounds wanted again on a new audio device.
+  unsigned char* FetchAudioData(String path, int* length, int* channels, int* format, int* hertz,
+                                bool* waiting) override;
 
   // Replaces the window: held keys are released first, then a new window (and context) opens.
   virtual void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,

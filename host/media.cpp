@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "host/glfw_game.h"
@@ -191,6 +192,11 @@ bool VgOggDecode::Open(std::vector<unsigned char> bytes) {
     return false;
   }
   bytes_ = std::move(bytes);
+  // stb_vorbis fills its one CRC table afresh at every opening and reads it to find the last
+  // page, so openings on the tune worker and on the main thread take turns (decoding frames
+  // does not touch the table).
+  static std::mutex opening;
+  std::lock_guard<std::mutex> hold(opening);
   // The decoder works inside one arena of ours: its own allocations can leak when a damaged
   // header stops it halfway, and the arena also caps what a forged header can claim.
   for (size_t size = 256 * 1024; size <= kVgMaxOggArena && !v_; size *= 2) {

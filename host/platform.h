@@ -5,8 +5,9 @@
 //   (host/glfw2_desktop.cpp; host/web/web_window.cpp);
 // - the main loop: VgGlfwGame::Run and CountNewContext of host/glfw_game.h
 //   (host/glfw_loop.cpp; host/web/web_loop.cpp);
-// - tunes decoded ahead of need: VgGlfwGame::PrefetchAudioData and TakeAudioData
-//   (host/audio_prefetch.cpp, on a worker thread; host/web/web_prefetch.cpp, in slices);
+// - tunes decoded ahead of need: VgGlfwGame::PrefetchAudioData, TakeAudioData and
+//   FetchAudioData (host/audio_prefetch.cpp, on a worker thread; host/web/web_prefetch.cpp,
+//   in slices);
 // - the library loader of host/library.h (host/library.cpp; host/web/web_platform.cpp);
 // - vgVorbisHeadersValid of host/media.h (host/vorbis_check.cpp; host/web/web_platform.cpp);
 // - the calls below (host/desktop_platform.cpp; host/web/web_platform.cpp).
@@ -34,5 +35,12 @@ bool HasThreads();
 // be looked up (without, only numeric addresses resolve).
 bool HasSockets();
 bool LooksUpNames();
+
+// Start-up, before any window: whether the game's data is where DataFolder says; when it is
+// not, one line on standard error has named the folder looked in and how to start the game.
+bool DataFolderReady();
+// Start-up, once the window library could not start: one line on standard error saying why
+// a player might see, when the platform can tell.
+void ExplainNoWindow();
 
 }  // namespace vg_platform

@@ -53,7 +53,8 @@ static void print_narrow(const char* prefix, const char* text) {
   size_t n = 0;
   for (const char* part : {prefix, text}) {
     for (const char* p = part; *p; ++p) {
-      if (n > sizeof out - 4) {
+      // Room for the widest character, the line feed and the terminator.
+      if (n + 3 + 2 > sizeof out) {
         out[n] = 0;
         std::fputs(out, stdout);
         n = 0;

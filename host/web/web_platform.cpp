@@ -33,6 +33,10 @@ bool vg_platform::HasThreads() { return false; }
 bool vg_platform::HasSockets() { return false; }
 bool vg_platform::LooksUpNames() { return false; }
 
+// The page's data is packed with it, and its canvas is its window.
+bool vg_platform::DataFolderReady() { return true; }
+void vg_platform::ExplainNoWindow() {}
+
 // A page cannot load libraries: the ones it uses are linked in, so each counts as open (a
 // token handle), has no entry points to look up, and never unloads.
 namespace {

@@ -129,3 +129,17 @@ unsigned char* VgGlfwGame::TakeAudioData(String path, int* length, int* channels
   }
   return LoadAudioData(path, length, channels, format, hertz);
 }
+
+unsigned char* VgGlfwGame::FetchAudioData(String path, int* length, int* channels, int* format,
+                                         int* hertz, bool* waiting) {
+  *waiting = false;
+  PrefetchAudioData(path);  // tunes only
+  if (_prefetch) {
+    auto job = _prefetch->Find(path.ToUtf8());
+    if (job != _prefetch->jobs.end() && !job->Ready()) {
+      *waiting = true;
+      return nullptr;
+    }
+  }
+  return TakeAudioData(path, length, channels, format, hertz);
+}

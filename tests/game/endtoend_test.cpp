@@ -193,3 +193,67 @@ TEST_F(EndToEnd, LoadingTitleFullScreenPauseOptionsAndQuitThenTheRecordLoadsAtTh
     EXPECT_NE(out.find(line), std::string::npos) << out;
   if (!HasFailure()) fs::remove_all(work);
 }
+
+namespace {
+
+struct Ending {
+  int status;
+  std::string out, err;
+};
+
+// The built game started in dir with args, DISPLAY as given (null: unset); both streams kept.
+Ending StartGame(const std::string& dir, std::vector<std::string> args, const char* display) {
+  std::string out = dir + "/out.log", err = dir + "/err.log";
+  const char* build = std::getenv("VG_BUILD_DIR");
+  std::string game = std::string(build ? build : ".") + "/game/vantorell";
+  args.insert(args.begin(), game);
+  int status = vgtest::RunProgramIn(dir, [&] {
+    display ? setenv("DISPLAY", display, 1) : unsetenv("DISPLAY");
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr)) _exit(125);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    execv(game.c_str(), argv.data());
+    _exit(127);
+  }, nullptr, 20);
+  return {status, ReadFile(out), ReadFile(err)};
+}
+
+}  // namespace
+
+// What a player sees on the console when the game cannot start, or is asked about itself.
+TEST(StartUp, OptionsAnswerWithoutAWindowAndAMissingFolderOrDisplayIsNamed) {
+  std::string empty = vgtest::ProgramFolder("nodata", false), full = vgtest::ProgramFolder("nodisplay", true);
+  ASSERT_FALSE(empty.empty() || full.empty());
+  Ending version = StartGame(empty, {"--version"}, nullptr);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "vantorell " VG_PROJECT_VERSION "\n");
+  Ending help = StartGame(empty, {"--help"}, nullptr);
+  EXPECT_EQ(help.status, 0);
+  for (const char* says : {"arcade shooter", "F11", "./data", ".tarvikstate", "man vantorell"}) {
+    EXPECT_NE(help.out.find(says), std::string::npos) << says << " not in\n" << help.out;
+  }
+  EXPECT_EQ(version.err + help.err, "");
+  Ending wrong = StartGame(full, {"--fullscreen"}, nullptr);
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.out, "");
+  EXPECT_EQ(wrong.err, "vantorell: unknown argument '--fullscreen'\nusage: vantorell [--help | --version]\n");
+
+  // No data: one line naming the folder looked in and how to start, before any window.
+  Ending nodata = StartGame(empty, {}, ":4242");
+  EXPECT_EQ(nodata.status, 1);
+  EXPECT_EQ(nodata.out, "");
+  EXPECT_EQ(nodata.err, "vantorell: no game data in " + fs::canonical(empty).string() +
+                            "/data; start the game with scripts/play from the source folder, with the "
+                            "installed command vantorell, or from build/game after a build\n");
+  // No display: the window library's line, its status, and which display was tried.
+  for (const char* display : {static_cast<const char*>(nullptr), ":4242"}) {
+    Ending none = StartGame(full, {}, display);
+    EXPECT_EQ(none.status, 255);
+    EXPECT_EQ(none.out, "glfwInit failed\n");
+    EXPECT_EQ(none.err, std::string("vantorell: no display could be opened (DISPLAY is ") +
+                            (display ? display : "not set") + ")\n");
+  }
+  fs::remove_all(empty);
+  fs::remove_all(full);
+}

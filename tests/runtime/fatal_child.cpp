@@ -26,6 +26,12 @@ int main(int argc, char** argv) {
   }
   if (!std::strcmp(mode, "oom-array"))  // more bytes than a collector block can describe
     return Array<double>(0x7fffffff / 4).Length() ? 3 : 4;
+  if (!std::strcmp(mode, "long")) {  // a wide character last, where the line buffer ends
+    static char text[231];
+    std::memset(text, 'a', 229);
+    text[229] = static_cast<char>(0xe9);
+    dbg_error(text);
+  }
   if (!std::strcmp(mode, "print")) {
     const Char text[] = {'A', 0xe9, 0x20ac, 0xd83d, 0xde00, 'Z'}, cut[] = {'x', 0, 'y'};
     vgPrint(String(text, 6));

@@ -73,6 +73,8 @@ TEST(FatalError, EveryEndingWritesItsExactLinesAndStatus) {
       {std::to_string(SIGUSR1), "", 255, Fatal("Unknown signal"), kAsk},
       {"oom-array", "", 255, Fatal("Out of memory"), kAsk},
       {"oom-heap", "", 255, Fatal("Out of memory"), kAsk},
+      // 252 bytes, then a byte that widens to U+FFE9 (three bytes) and nothing after it.
+      {"long", "", 255, Fatal((std::string(229, 'a') + "\xef\xbf\xa9").c_str()), kAsk},
       // Console lines are UTF-8 unit by unit and end at a character 0: U+00E9 is C3 A9,
       // U+20AC is E2 82 AC, and each surrogate is encoded on its own.
       {"print", "", 2, "A\xc3\xa9\xe2\x82\xac\xed\xa0\xbd\xed\xb8\x80Z\nxdone\n", ""},

@@ -126,6 +126,9 @@ class ProgramTest : public vgtest::XvfbTest {};
 TEST_F(ProgramTest, StandinAppDecodesATuneDrawsAndEndsOnTheCloseBox) {
   std::string dir = vgtest::ProgramFolder("program", false);
   ASSERT_TRUE(!dir.empty() && mkdir((dir + "/data/tunes").c_str(), 0755) == 0);
+  // Start-up looks for the game's first image before it opens a window; any file will do.
+  ASSERT_TRUE(mkdir((dir + "/data/common").c_str(), 0755) == 0);
+  std::ofstream(dir + "/data/common/icons.png") << "stand-in";
   // 96 font cells of 10 x 10: red padding columns the font flag strips, and a white bar at
   // glyph column code % 8, so each character shows where it landed.
   WritePng(dir + "/data/vunk_font.png", 960, 10, [](int x, int) {

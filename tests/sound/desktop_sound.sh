@@ -5,6 +5,8 @@
 #   restart   the server is restarted mid-game: sound must be back within 5 s
 #   late      the game starts with no server, one starts later: sound within 5 s
 #   minimised prints the CPU ticks the minimised game takes in 10 s (a measurement, no check)
+#   hitch     prints the longest gap between renders in the 10 s after a restarted server
+#             answers, and in the 3 s before it stopped (a measurement, no check)
 # Usage: desktop_sound.sh MODE BUILD_DIR. Every program started here is stopped on every exit.
 set -uo pipefail
 mode="$1"
@@ -66,8 +68,9 @@ first_sound() { window_rms "$1" | awk '$1 > 0.01 { printf "%.1f\n", (NR - 1) / 1
 mean_rms() { window_rms "$1" | awk '{ s += $1 * $1; n++ } END { printf "%.3f\n", n ? sqrt(s / n) : 0 }'; }
 
 game_pid=""
+game_preload=""
 start_game() {
-  (cd "$tmp/work" && ALSOFT_DRIVERS=pulse ALSOFT_LOGLEVEL=${VG_ALSOFT_LOGLEVEL:-0} exec "$build/game/vantorell" >"$tmp/game.log" 2>&1) &
+  (cd "$tmp/work" && LD_PRELOAD="$game_preload" ALSOFT_DRIVERS=pulse ALSOFT_LOGLEVEL=${VG_ALSOFT_LOGLEVEL:-0} exec "$build/game/vantorell" >"$tmp/game.log" 2>&1) &
   game_pid=$!
   pids+=("$game_pid")
   window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Vantorell$' | head -1)"
@@ -143,6 +146,31 @@ case "$mode" in
     echo "minimised: $ticks CPU ticks in 10 s ($(getconf CLK_TCK) a second)"
     join "$tmp/t0" "$tmp/t1" | awk '$5 > $3 { print "  thread " $1 " " $2 ": " $5 - $3 " ticks" }'
     xdotool windowactivate --sync "$window" 2>/dev/null
+    close_game
+    ;;
+  hitch)
+    cc -shared -fPIC -O2 -o "$tmp/probe.so" "$(dirname "${BASH_SOURCE[0]}")/swap_probe.c" -ldl || fail "no probe"
+    export VG_SWAP_LOG="$tmp/swaps"
+    game_preload="$tmp/probe.so"
+    start_server
+    start_game
+    sleep 3
+    stopped="$(cut -d' ' -f1 /proc/uptime)"
+    stop_server
+    sleep 3
+    start_server
+    back="$(cut -d' ' -f1 /proc/uptime)"
+    sleep 10
+    # The longest gap ending in [from, to), and the median one, in milliseconds.
+    gaps() {
+      awk -v from="$1" -v to="$2" '$1 >= from && $1 < to && last { printf "%.1f\n", ($1 - last) * 1000 } { last = $1 }' "$VG_SWAP_LOG" |
+        sort -n | awk '{ g[NR] = $1 } END { printf "%.0f ms longest, %.1f ms median, %d renders\n", g[NR], NR ? g[int((NR + 1) / 2)] : 0, NR }'
+    }
+    echo "before the server stopped (3 s): $(gaps "$(awk -v s="$stopped" 'BEGIN { print s - 3 }')" "$stopped")"
+    echo "after it answered again (10 s): $(gaps "$back" "$(awk -v b="$back" 'BEGIN { print b + 10 }')")"
+    # The four longest gaps after, each with when it ended (seconds after the server answered).
+    [ -n "${VG_SOUND_VERBOSE:-}" ] && awk -v b="$back" '$1 >= b && $1 < b + 10 && last { printf "%.0f %.3f\n", ($1 - last) * 1000, $1 - b } { last = $1 }' "$VG_SWAP_LOG" | sort -rn | head -4
+    grep -q "sound is back" "$tmp/game.log" || fail "the sound did not come back"
     close_game
     ;;
   *) fail "unknown mode $mode" ;;
