@@ -1,6 +1,6 @@
 // The page's side of the browser build, run before the program starts: the canvas kept at
 // the size of the browser window, the saved record's folder on the browser's storage, sound
-// started by the first key press or click, console output, and the notice shown when the
+// started by the first key press, click or tap, console output, and the notice shown when the
 // program ends (by the game's own quit or a fatal error) with a way to start again.
 (function() {
   var canvas = document.getElementById("canvas");
@@ -58,9 +58,11 @@
   function startSound() {
     contexts.forEach(function(ac) { if (ac.state === "suspended") ac.resume(); });
   }
-  ["keydown", "mousedown", "touchstart"].forEach(function(type) {
+  // A touch's start is no such gesture; its end is, and host/web/page_touch.js calls this then.
+  ["keydown", "mousedown"].forEach(function(type) {
     window.addEventListener(type, startSound, true);
   });
+  Module.vgStartSound = startSound;
   Module.vgSoundStates = function() { return contexts.map(function(ac) { return ac.state; }); };
 
   function stopped(code) {

@@ -8,6 +8,7 @@
 
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
+#include "host/web/web_touch.h"
 
 using namespace glfw2;
 
@@ -54,10 +55,13 @@ void VgGlfwGame::PagePass() {
   double start = emscripten_get_now();
   glfwPollEvents();
   PageVisibilityChanged();
-  if (!_updateRate || _suspended) {
+  bool updating = _updateRate && !_suspended;
+  VgPageDeliverTouches(_game, updating);
+  if (!updating) {
     if (!_iconified) RenderGame();
   } else if (_nextUpdate - glfwGetTime() <= kEarly) {
     RunDueUpdates();
+    VgPageTouchesSeen();
   }
   PageDecodeSlice(std::max(start + kFrameBusy, emscripten_get_now() + kLeastSlice));
 }
