@@ -130,6 +130,10 @@
       if (again) { again = false; Module.vgFlushState(); }
     });
   };
+  // The saved record as the program last wrote it ("" before the first save).
+  Module.vgSavedRecord = function() {
+    try { return FS.readFile(".tarvikstate", {encoding: "utf8"}); } catch (e) { return ""; }
+  };
   Module.preRun = Module.preRun || [];
   Module.preRun.push(function() {
     FS.mkdir("/vantorell");
@@ -144,12 +148,14 @@
   // Script time of each frame (updates and render), read by whoever measures the page:
   // frames run, the longest, and when (page time) and how long the ones over one 60 Hz
   // frame took.
-  Module.vgFrameTimes = {frames: 0, longest: 0, over: []};
+  // The first few thousand frames' times are kept too, for percentiles.
+  Module.vgFrameTimes = {frames: 0, longest: 0, over: [], times: []};
   var frameStart = 0;
   Module.preMainLoop = function() { frameStart = performance.now(); };
   Module.postMainLoop = function() {
     var t = performance.now() - frameStart, f = Module.vgFrameTimes;
     f.frames++;
+    if (f.times && f.times.length < 5000) f.times.push(t);
     if (t > f.longest) f.longest = t;
     if (t > 1000 / 60 && f.over.length < 100) f.over.push([Math.round(frameStart), Math.round(t)]);
   };

@@ -3,7 +3,8 @@
 // would also make of them, and the browser's own gestures (scrolling, zoom, pull to
 // refresh, long-press menu) stay off the canvas. The end of the first tap starts sound and
 // asks for full screen and a landscape lock, which browsers allow only from that gesture.
-// A page used without touches is left exactly as it was.
+// A touch screen held upright is asked to turn. A page used without touches is left exactly
+// as it was.
 (function() {
   var canvas = document.getElementById("canvas");
   var lastTouch = -1e9;
@@ -65,4 +66,18 @@
     window.addEventListener(type, onMouse, true);
   });
   Module.vgTouchSeen = function() { return tapped; };
+
+  // A touch screen held upright shows a picture asking for it to be turned, and the program
+  // is away meanwhile (host/web/web_loop.cpp reads Module.vgTurnAsked), as for a hidden tab:
+  // a game comes back paused where it was.
+  var turn = document.getElementById("turn");
+  var touchScreen = navigator.maxTouchPoints > 0 ||
+                    (window.matchMedia && window.matchMedia("(pointer: coarse)").matches);
+  function followShape() {
+    var ask = touchScreen && window.innerHeight > window.innerWidth;
+    Module.vgTurnAsked = ask;
+    turn.hidden = !ask;
+  }
+  followShape();
+  window.addEventListener("resize", followShape);
 })();

@@ -47,8 +47,11 @@ void VgGlfwGame::Run() {
 }
 
 void VgGlfwGame::PageVisibilityChanged() {
-  FollowWindowState(glfwGetWindowParam(GLFW_ICONIFIED) != 0,
-                    glfwGetWindowParam(GLFW_ACTIVE) != 0);
+  // A touch screen held upright covers the game with a picture asking to turn it
+  // (host/web/page_touch.js): the game is away until it is turned back.
+  bool turnAsked = EM_ASM_INT({ return Module.vgTurnAsked ? 1 : 0; }) != 0;
+  FollowWindowState(turnAsked || glfwGetWindowParam(GLFW_ICONIFIED) != 0,
+                    !turnAsked && glfwGetWindowParam(GLFW_ACTIVE) != 0);
 }
 
 void VgGlfwGame::PagePass() {
