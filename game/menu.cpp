@@ -1,6 +1,7 @@
 // The title menu (screen 1) of c_MyApp: title art, the score panel, the two-item carousel
 // (play, options) driven by keys, pads, taps and drags, and the credits icon; plus screen 2,
 // which files the last score into the tables. Both run from the update's dispatcher.
+#include <algorithm>
 #include <cmath>
 
 #include "framework/app.h"
@@ -10,6 +11,7 @@
 namespace {
 
 constexpr float kItemStep = 88;  // carousel spacing between the two items
+constexpr float kSceneW = 256;   // width of the title scene's picture (image 99) at size 1
 constexpr int kItems = 2;
 
 // Score-table offset of a game mode: its top ten there, its last ten just after. Modes whose
@@ -64,7 +66,9 @@ int c_MyApp::p_Menu() {
 
   // 3, 4. Backdrop and title.
   for (int img = 1; img <= 3; ++img) p_DrawImg(img, -64, -64, 0);
-  p_SetSize(3);
+  // The scene is 768 wide at its size of 3; a wider screen (a 20:9 phone) stretches it
+  // sideways to the edges rather than show bare ground beside it.
+  p_SetSize(std::max(3.0f, W / kSceneW), 3);
   p_DrawImg(99, W / 2, H / 2 + 16 * slide, 0);
   p_SetSize(2);
   p_DrawImg(98, 0.4f * W, 128 + 12 * slide, 0);
