@@ -148,14 +148,15 @@
   // Script time of each frame (updates and render), read by whoever measures the page:
   // frames run, the longest, and when (page time) and how long the ones over one 60 Hz
   // frame took.
-  // The first few thousand frames' times are kept too, for percentiles.
+  // The first few thousand frames are kept too, for percentiles: their times and how many
+  // updates each ran (host/web/web_loop.cpp sets Module.vgPassUpdates).
   Module.vgFrameTimes = {frames: 0, longest: 0, over: [], times: []};
   var frameStart = 0;
-  Module.preMainLoop = function() { frameStart = performance.now(); };
+  Module.preMainLoop = function() { frameStart = performance.now(); Module.vgPassUpdates = 0; };
   Module.postMainLoop = function() {
     var t = performance.now() - frameStart, f = Module.vgFrameTimes;
     f.frames++;
-    if (f.times && f.times.length < 5000) f.times.push(t);
+    if (f.times && f.times.length < 5000) f.times.push([t, Module.vgPassUpdates]);
     if (t > f.longest) f.longest = t;
     if (t > 1000 / 60 && f.over.length < 100) f.over.push([Math.round(frameStart), Math.round(t)]);
   };
