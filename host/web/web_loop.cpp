@@ -48,6 +48,11 @@ void VgGlfwGame::Run() {
   emscripten_set_main_loop_arg(Pass, this, 0, EM_TRUE);
 }
 
+// A page keeps its one canvas and GL context, so textures made earlier stay valid.
+void VgGlfwGame::CountNewContext() {
+  if (glfwGraphicsSeq == 0) ++glfwGraphicsSeq;
+}
+
 void VgGlfwGame::PageVisibilityChanged() {
   // A touch screen held upright covers the game with a picture asking to turn it
   // (host/web/page_touch.js): the game is away until it is turned back.
