@@ -15,6 +15,8 @@ namespace {
 constexpr float kRectKind = kNoValue;
 constexpr float kOvalKind = kNoValue + 1;
 constexpr float kDegToRad = 0.017453292f;
+// The least height of the visible area: 16:9 of the design screen's width.
+constexpr float kLeastHeight = 360;
 
 float SinDeg(float deg) { return std::sin(deg * kDegToRad); }
 float CosDeg(float deg) { return std::cos(deg * kDegToRad); }
@@ -197,7 +199,9 @@ String c_MyApp::p_rstr(int value, int width, String pad) {
 
 void c_MyApp::p_FitScreen(int devW, int devH) {
   if (devW != m_DevW || devH != m_DevH) {
-    m_Loading = 1;
+    // Only a size that wants another image set runs the loader again: a phone's rotation or
+    // its address bar coming and going must not bring the loading screen back mid-game.
+    if (p_ImageLevelFor(devW, devH) != p_ImageLevelFor(m_DevW, m_DevH)) m_Loading = 1;
     m_DevW = devW;
     m_DevH = devH;
   }
@@ -220,6 +224,14 @@ void c_MyApp::p_FitScreen(int devW, int devH) {
     m_ScaleY = m_ScaleX;
     vg_Vantorell_jscrw = vg_Vantorell_rawscrw;
     vg_Vantorell_jscrh = dh * vg_Vantorell_rawscrw / dw;
+  }
+  // The screens are laid out for at least 16:9's 640 x 360. A wider window (a phone's 20:9)
+  // fits that height instead and shows more width, which the screens fill from their edges.
+  if (vg_Vantorell_jscrh < kLeastHeight) {
+    m_ScaleMode = 2;
+    m_ScaleX = m_ScaleY = (dh - 2 * o) / kLeastHeight;
+    vg_Vantorell_jscrh = kLeastHeight;
+    vg_Vantorell_jscrw = dw * kLeastHeight / dh;
   }
   m_Landscape = vg_Vantorell_jscrh <= vg_Vantorell_jscrw ? 1 : 0;
 }

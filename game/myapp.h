@@ -196,6 +196,8 @@ class c_MyApp : public c_App {
 
   // ---- game/loader.cpp: images, fonts, sounds, the staged loader and the start gate.
   void p_ApplyResolution();
+  // The image set (1, 2 or 4 times the design size) for a device of that size.
+  static int p_ImageLevelFor(int w, int h);
   int p_LoadImg(int slot, String name, int w, int h, int frames, int flags);
   int p_LoadImgRaw(int slot, String name, int w, int h, int frames, int flags);
   int p_LoadFont(int slot, String name, int advance, int lineHeight);

@@ -45,13 +45,14 @@ target_link_options(vantorell PRIVATE -fexceptions -sUSE_GLFW=3
   -sLEGACY_GL_EMULATION=1 -lopenal -lidbfs.js
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
   -sEXPORTED_RUNTIME_METHODS=[]
-  --pre-js ${vg_page}/page.js
+  # SHELL: keeps both: CMake folds a repeated option into one.
+  "SHELL:--pre-js ${vg_page}/page.js" "SHELL:--pre-js ${vg_page}/page_touch.js"
   --js-library ${vg_page}/web_audio.js
   --preload-file ${VANTORELL_WEB_DATA}@/data)
 # The data is packed at link time, so a regenerated file links the page again.
 file(GLOB_RECURSE vg_web_data CONFIGURE_DEPENDS ${VANTORELL_WEB_DATA}/*)
 set_target_properties(vantorell PROPERTIES SUFFIX ".js"
-  LINK_DEPENDS "${vg_page}/page.js;${vg_page}/web_audio.js;${vg_web_data}")
+  LINK_DEPENDS "${vg_page}/page.js;${vg_page}/page_touch.js;${vg_page}/web_audio.js;${vg_web_data}")
 add_custom_command(TARGET vantorell POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${vg_page}/index.html ${CMAKE_BINARY_DIR}/index.html
   VERBATIM)
