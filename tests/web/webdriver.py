@@ -1,6 +1,6 @@
 """A small WebDriver client over Chromium's driver (W3C protocol on plain HTTP), enough for
-the browser test: a headless session, navigation, script, keys and clicks, screenshots and
-the page's console log. Used by tests/web/browser_test.py."""
+the browser tests: a headless session, navigation, script, keys and clicks, screenshots, the
+page's console log and DevTools protocol commands. Used by the scripts in tests/web/."""
 import base64
 import json
 import os
@@ -69,6 +69,14 @@ class Browser:
 
     def js(self, script, *args):
         return self.cmd("POST", "/execute/sync", {"script": script, "args": list(args)})
+
+    def js_async(self, script, *args):
+        """Runs script with a callback as its last argument; returns what it is called with."""
+        return self.cmd("POST", "/execute/async", {"script": script, "args": list(args)})
+
+    def cdp(self, command, **params):
+        """A DevTools protocol command on the page, through the driver."""
+        return self.cmd("POST", "/goog/cdp/execute", {"cmd": command, "params": params})
 
     def keys(self, *actions):
         """actions: ("down", key) / ("up", key) / ("pause", ms); key is a WebDriver key."""
