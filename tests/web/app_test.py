@@ -6,15 +6,15 @@ server stopped; a new build (one data file changed and the page stamped again, n
 taken whole at the next start with the saved record kept; and, in a fresh browser, a failed
 download said with a retry that works while the loading bar rises on a throttled connection.
 Prints the bytes and times of the loads. Registered with CTest by tests/web/CMakeLists.txt."""
-import json
+import http.client
 import os
 import re
 import shutil
-import signal
 import socket
 import subprocess
 import sys
 import tempfile
+import ssl
 import time
 import urllib.request
 
@@ -42,13 +42,15 @@ http {
     fastcgi_temp_path %(dir)s/fastcgi;
     uwsgi_temp_path %(dir)s/uwsgi;
     scgi_temp_path %(dir)s/scgi;
-    server {
-        listen 127.0.0.1:%(port)d;
-        root %(root)s;
-        include %(files)s;
-    }
+%(servers)s
 }
 """
+PLAIN = """server {
+    listen 127.0.0.1:%(port)d;
+    root %(root)s;
+    include %(files)s;
+}"""
+FILES = os.path.join(ROOT, "packaging", "web", "vantorell-files.conf")
 
 
 class Nginx:
@@ -61,13 +63,16 @@ class Nginx:
         self.url = "http://127.0.0.1:%d/" % self.port
         self.proc = None
 
-    def start(self, root):
+    def start(self, root, servers=PLAIN):
         conf = os.path.join(self.dir, "nginx.conf")
         with open(conf, "w") as f:
-            f.write(CONF % {"dir": self.dir, "port": self.port, "root": root,
-                            "files": os.path.join(ROOT, "packaging", "web", "vantorell-files.conf"),
+            f.write(CONF % {"dir": self.dir, "servers": servers % {
+                                "port": self.port, "root": root, "files": FILES},
                             # As root its workers would be another user, who may not read here.
                             "user": "user root;" if os.geteuid() == 0 else ""})
+        test = subprocess.run(["/usr/sbin/nginx", "-t", "-q", "-p", self.dir, "-c", conf],
+                              capture_output=True, text=True)
+        assert test.returncode == 0, "nginx refuses its configuration: " + test.stderr
         self.proc = subprocess.Popen(["/usr/sbin/nginx", "-p", self.dir, "-c", conf],
                                      stderr=subprocess.DEVNULL)
         for _ in range(100):
@@ -129,6 +134,40 @@ def check_headers(url, site):
     assert "max-age=31536000" in headers(url, named["wasm"])["Cache-Control"]
 
 
+def sample_site(server, site):
+    """The sample HTTPS site of packaging/web as a publisher would install it, on two local
+    ports with a throwaway certificate: HTTP sends to HTTPS, HTTPS serves the page."""
+    key, cert = os.path.join(server.dir, "key.pem"), os.path.join(server.dir, "cert.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                    "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert],
+                   check=True, capture_output=True)
+    text = open(os.path.join(ROOT, "packaging", "web", "vantorell.conf")).read()
+    plain = free_port()
+    for old, new in (("listen [::]:80;", ""), ("listen [::]:443 ssl http2;", ""),
+                     ("listen 80;", "listen 127.0.0.1:%d;" % plain),
+                     ("listen 443 ssl http2;", "listen 127.0.0.1:%(port)d ssl http2;"),
+                     ("/etc/ssl/certs/ssl-cert-snakeoil.pem", cert),
+                     ("/etc/ssl/private/ssl-cert-snakeoil.key", key),
+                     ("/var/www/vantorell", "%(root)s"),
+                     ("snippets/vantorell-files.conf", "%(files)s")):
+        assert old in text, "the sample site has no '%s'" % old
+        text = text.replace(old, new)
+    text = "\n".join(line for line in text.splitlines() if not line.startswith("#"))
+    server.start(site, text)
+    ask = http.client.HTTPConnection("127.0.0.1", plain, timeout=30)
+    ask.request("GET", "/")
+    reply = ask.getresponse()
+    assert reply.status == 301 and reply.getheader("Location").startswith("https://"), \
+        "HTTP does not send to HTTPS: %s %s" % (reply.status, reply.getheader("Location"))
+    ask.close()
+    context = ssl.create_default_context(cafile=cert)
+    context.check_hostname = False
+    url = "https://127.0.0.1:%d/" % server.port
+    with urllib.request.urlopen(url + "sw.js", timeout=30, context=context) as r:
+        assert r.headers["Cache-Control"] == "no-cache", r.headers
+    server.stop()
+
+
 def worker_state(browser):
     """The page's service worker registration: active and waiting workers' states."""
     return browser.js_async(
@@ -180,7 +219,8 @@ def data_file_span(js_path, suffix):
     """(name, start, end) of the first packed data file whose name ends with suffix, from the
     package's table in the program's script."""
     text = open(js_path, encoding="utf-8").read()
-    for m in re.finditer(r'"filename":\s*"([^"]+)",\s*"start":\s*(\d+),\s*"end":\s*(\d+)[,}]', text):
+    entry = r'"filename":\s*"([^"]+)",\s*"start":\s*(\d+),\s*"end":\s*(\d+)[,}]'
+    for m in re.finditer(entry, text):
         if m.group(1).endswith(suffix) and int(m.group(3)) - int(m.group(2)) > 4096:
             return m.group(1), int(m.group(2)), int(m.group(3))
     raise AssertionError("no packed file ending in " + suffix)
@@ -217,7 +257,20 @@ def icons_folder():
 
 
 def build_name(site):
-    return re.search(r'var BUILD = "([0-9a-f]+)"', open(os.path.join(site, "sw.js")).read()).group(1)
+    worker = open(os.path.join(site, "sw.js")).read()
+    return re.search(r'var BUILD = "([0-9a-f]+)"', worker).group(1)
+
+
+def next_start(browser, page, url, pause):
+    """The game's tab closed, and the game opened again in a new one after pause seconds."""
+    game_tab = browser.cmd("GET", "/window")
+    new_tab = browser.cmd("POST", "/window/new", {"type": "tab"})["handle"]
+    browser.cmd("DELETE", "/window")
+    browser.cmd("POST", "/window", {"handle": new_tab})
+    assert game_tab not in browser.cmd("GET", "/window/handles")
+    time.sleep(pause)
+    browser.go(url)
+    load_title(page, browser, "at the next start", reload=False)
 
 
 def installed_app(browser, page, server, site):
@@ -263,15 +316,22 @@ def installed_app(browser, page, server, site):
     assert not any(p.endswith(".wasm") for p in fetched), "unchanged files fetched: %s" % fetched
     # A reload keeps the page open: still the old build, whole.
     load_title(page, browser, "reloaded while the new build waits")
-    assert read_file(browser, name, at, len(new)) != new, "new data before the next start"
-    # The game closed (its only page gone) and started again.
-    browser.go("about:blank")
-    browser.go(server.url)
-    load_title(page, browser, "at the start after the update", reload=False)
-    assert read_file(browser, name, at, len(new)) == new, "the new build's data is not in use"
+    old_bytes = read_file(browser, name, at, len(new))
+    assert old_bytes != new, "new data before the next start"
+    # The game closed (its tab, the only page of the site, gone), then started again in a
+    # new tab: the new build's worker has taken over. It does so once the browser has let
+    # the old page go, a moment after the tab closed: a start before that is still the old
+    # build, whole, and the next one the new.
+    for pause in (1, 3, 6):
+        next_start(browser, page, server.url, pause)
+        if read_file(browser, name, at, len(new)) == new:
+            break
+        assert read_file(browser, name, at, len(new)) == old_bytes, "a mixed build started"
+    else:
+        raise AssertionError("the new build's data is not in use")
     assert read_file(browser, RECORD) == record, "the saved record changed with the update"
     caches = cache_names(browser)
-    assert len(caches) == 1 and caches[0].endswith(build_name(new_site)), caches
+    assert caches == ["vantorell %s %s" % (server.url, build_name(new_site))], caches
     errors = [m for m in page.errors() if "sw.js" not in m]
     assert not errors, "errors in the page's console:\n" + "\n".join(errors)
 
@@ -315,6 +375,7 @@ def main():
     site = os.path.join(OUT, "site")
     server, browser, work = Nginx(), None, tempfile.mkdtemp(prefix="vg-newbuild-")
     try:
+        sample_site(server, site)
         server.start(site)
         check_headers(server.url, site)
         update = new_build(work)
