@@ -50,6 +50,7 @@
     var percent = total ? Math.floor(100 * got / total) : 100;
     document.getElementById("loading-fill").style.width = percent + "%";
     bar.setAttribute("aria-valuenow", percent);
+    if (!box.className) text.textContent = "Loading Vantorell… " + percent + " %";
     return percent;
   }
 
@@ -130,6 +131,7 @@
   retry.addEventListener("click", load);
 
   function start() {
+    box.className = "starting";
     text.textContent = "Starting…";
     var wasm = file(".wasm"), data = file(".data"), js = file(".js");
     window.Module = window.Module || {};
@@ -139,18 +141,20 @@
       data.body = wasm.body = null;
       return body;
     };
-    Module.onRuntimeInitialized = function() {
+    // Run just before the program starts (page.js keeps this list, adding to it).
+    Module.preRun = Module.preRun || [];
+    Module.preRun.push(function() {
       box.hidden = true;
       keep();
-    };
+    });
     var script = document.createElement("script");
     script.text = new TextDecoder().decode(js.body) + "\n//# sourceURL=" + js.name;
     js.body = null;
     document.body.appendChild(script);
   }
 
-  // The service worker keeps this build for starting offline; registered once the game runs,
-  // so its copy of the files comes from the browser's cache rather than a second download.
+  // The service worker keeps this build for starting offline; registered once the program
+  // starts, so its copy of the files comes from the browser's cache rather than a second download.
   // The saved record lives in the site's storage, which a browser short of space may clear
   // unless asked to keep it.
   function keep() {
