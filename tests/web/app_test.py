@@ -6,10 +6,12 @@ server stopped; a new build (one data file changed and the page stamped again, n
 taken whole at the next start with the saved record kept; and, in a fresh browser, a failed
 download said with a retry that works while the loading bar rises on a throttled connection.
 Prints the bytes and times of the loads. Registered with CTest by tests/web/CMakeLists.txt."""
+import ctypes
 import http.client
 import os
 import re
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -53,6 +55,11 @@ PLAIN = """server {
 FILES = os.path.join(ROOT, "packaging", "web", "vantorell-files.conf")
 
 
+def end_with_parent():
+    """In the child before it runs: a test killed on its time-out takes its server along."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 class Nginx:
     """Debian's nginx in the foreground on one port, serving a folder; stopped and started
     again (on the same port, so the browser sees the same site) as the test needs."""
@@ -74,7 +81,7 @@ class Nginx:
                               capture_output=True, text=True)
         assert test.returncode == 0, "nginx refuses its configuration: " + test.stderr
         self.proc = subprocess.Popen(["/usr/sbin/nginx", "-p", self.dir, "-c", conf],
-                                     stderr=subprocess.DEVNULL)
+                                     stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
         for _ in range(100):
             if self.proc.poll() is not None:
                 raise AssertionError("nginx stopped: " + self.errors())
