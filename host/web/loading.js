@@ -154,9 +154,9 @@
   }
 
   // The service worker keeps this build for starting offline; registered once the program
-  // starts, so its copy of the files comes from the browser's cache rather than a second download.
-  // The saved record lives in the site's storage, which a browser short of space may clear
-  // unless asked to keep it.
+  // starts, so its copy of the files comes from the browser's cache rather than a second
+  // download. The saved record lives in the site's storage, which a browser short of space
+  // may clear unless asked to keep it.
   function keep() {
     if ("serviceWorker" in navigator && window.isSecureContext) {
       navigator.serviceWorker.register("sw.js").catch(function(e) {
