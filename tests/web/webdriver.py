@@ -1,6 +1,6 @@
 """A small WebDriver client over Chromium's driver (W3C protocol on plain HTTP), enough for
-the browser tests: a headless session, navigation, script, keys and clicks, screenshots, the
-page's console log and DevTools protocol commands. Used by the scripts in tests/web/."""
+the browser test: a headless session, navigation, script, keys and clicks, screenshots and
+the page's console log. Used by tests/web/browser_test.py."""
 import base64
 import json
 import os
@@ -74,10 +74,6 @@ class Browser:
         """Runs script with a callback as its last argument; returns what it is called with."""
         return self.cmd("POST", "/execute/async", {"script": script, "args": list(args)})
 
-    def cdp(self, command, **params):
-        """A DevTools protocol command on the page, through the driver."""
-        return self.cmd("POST", "/goog/cdp/execute", {"cmd": command, "params": params})
-
     def keys(self, *actions):
         """actions: ("down", key) / ("up", key) / ("pause", ms); key is a WebDriver key."""
         steps = []
@@ -95,6 +91,10 @@ class Browser:
         self.cmd("POST", "/actions", {"actions": [{"type": "pointer", "id": "mouse",
                                                    "parameters": {"pointerType": "mouse"},
                                                    "actions": pointer}]})
+
+    def cdp(self, command, **params):
+        """A DevTools protocol command in the page's session."""
+        return self.cmd("POST", "/goog/cdp/execute", {"cmd": command, "params": params})
 
     def screenshot(self):
         """The page as PNG bytes."""
