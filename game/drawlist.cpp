@@ -19,33 +19,17 @@ constexpr float kDegToRad = 0.017453292f;
 float SinDeg(float deg) { return std::sin(deg * kDegToRad); }
 float CosDeg(float deg) { return std::cos(deg * kDegToRad); }
 
-// Letter spacing of the game's fonts, added to the font's advance width.
-int Kerning(int c) {
+}  // namespace
+
+int vg_Vantorell_Kerning(int c) {
   switch (c) {
-    case 'w':
-    case 'm':
-      return 2;
-    case 'W':
-    case 'M':
-      return 1;
-    case 'i':
-    case 'f':
-    case 'l':
-      return -3;
-    case 'j':
-    case 's':
-    case 'k':
-    case 'r':
-    case 'z':
-    case 't':
-    case 'n':
-      return -1;
-    default:
-      return 0;
+    case 'w': case 'm': return 2;
+    case 'W': case 'M': return 1;
+    case 'i': case 'f': case 'l': return -3;
+    case 'j': case 's': case 'k': case 'r': case 'z': case 't': case 'n': return -1;
+    default: return 0;
   }
 }
-
-}  // namespace
 
 float* c_MyApp::p_NewRecord() {
   // 37484, not 37500 - 15: the list keeps one record of slack, so 2499 records fit.
@@ -108,18 +92,18 @@ namespace {
 
 void FillRecord(float* rec, float kind, float x, float y, float rot, float a, float b,
                 float frame, const c_MyApp& app) {
-  rec[0] = kind;
-  rec[1] = x;
-  rec[2] = y;
-  rec[3] = rot;
-  rec[4] = a;
-  rec[5] = b;
-  rec[6] = frame;
-  rec[7] = app.m_DrawAlpha;
-  rec[10] = app.m_DrawR;
-  rec[11] = app.m_DrawG;
-  rec[12] = app.m_DrawB;
-  rec[13] = static_cast<float>(app.m_DrawMode);
+  rec[kRecKind] = kind;
+  rec[kRecX] = x;
+  rec[kRecY] = y;
+  rec[kRecRot] = rot;
+  rec[kRecW] = a;
+  rec[kRecH] = b;
+  rec[kRecFrame] = frame;
+  rec[kRecAlpha] = app.m_DrawAlpha;
+  rec[kRecRed] = app.m_DrawR;
+  rec[kRecGreen] = app.m_DrawG;
+  rec[kRecBlue] = app.m_DrawB;
+  rec[kRecMode] = static_cast<float>(app.m_DrawMode);
 }
 
 }  // namespace
@@ -154,7 +138,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
 
   int width = 0;
   for (int i = 0; i < len - 1; ++i) {
-    width = static_cast<int>(static_cast<float>(width) + (Kerning(at(i)) + adv) * m_DrawSizeX);
+    width = static_cast<int>(static_cast<float>(width) + (vg_Vantorell_Kerning(at(i)) + adv) * m_DrawSizeX);
   }
   float r = m_DrawRot;
   float ay = (alignY - 1) * 0.5f;
@@ -179,7 +163,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
     }
     if (c == 0) continue;
     if (c >= 33 && c <= 159) p_DrawImg(slot, px, py, static_cast<float>(c - 32));
-    float a = (Kerning(c) + adv) * m_DrawSizeX;
+    float a = (vg_Vantorell_Kerning(c) + adv) * m_DrawSizeX;
     px += stepX * a;
     py += stepY * a;
   }
@@ -265,24 +249,23 @@ int c_MyApp::p_OnRender() {
   if (count > m_DrawList.Length()) count = m_DrawList.Length();
   for (int at = 0; at + kDrawRecord <= count; at += kDrawRecord) {
     const float* rec = list + at;
-    vg_graphics_SetAlpha(rec[7]);
-    vg_graphics_SetColor(rec[10], rec[11], rec[12]);
+    vg_graphics_SetAlpha(rec[kRecAlpha]);
+    vg_graphics_SetColor(rec[kRecRed], rec[kRecGreen], rec[kRecBlue]);
     vg_graphics_SetBlend(0);
-    float kind = rec[0];
+    float kind = rec[kRecKind];
+    float x = rec[kRecX] * sx + bx, y = rec[kRecY] * sy + by;
     if (kind == kRectKind) {
-      vg_graphics_DrawRect(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
+      vg_graphics_DrawRect(x, y, rec[kRecW] * sx, rec[kRecH] * sy);
     } else if (kind == kOvalKind) {
-      vg_graphics_DrawEllipse(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
+      vg_graphics_DrawEllipse(x, y, rec[kRecW] * sx, rec[kRecH] * sy);
     } else if (kind > -1 && kind < static_cast<float>(m_Images.Length())) {
       c_Image* image = m_Images[static_cast<int>(kind)];
       // A frame outside the image would read past its frame table; such a record is skipped
       // like one whose slot is empty.
-      if (!image || !(rec[6] > -1) || !(rec[6] < static_cast<float>(image->p_Frames()))) {
-        continue;
-      }
-      vg_graphics_DrawImage2(image, rec[1] * sx + bx, rec[2] * sy + by, rec[3],
-                             rec[4] * sx * m_ImageScale, rec[5] * sy * m_ImageScale,
-                             static_cast<int>(rec[6]));
+      float frame = rec[kRecFrame];
+      if (!image || !(frame > -1) || !(frame < static_cast<float>(image->p_Frames()))) continue;
+      vg_graphics_DrawImage2(image, x, y, rec[kRecRot], rec[kRecW] * sx * m_ImageScale,
+                             rec[kRecH] * sy * m_ImageScale, static_cast<int>(frame));
     }
   }
   return 0;

@@ -66,11 +66,11 @@ TEST_F(BatchedReplay, DrawsTheSamePixelsAsOneFlushPerRecord) {
     realDrawElements = vgGl.DrawElements, vgGl.DrawElements = CountElements;
     h.FinishLoading(), h.Frame(40);
     c_MyApp* a = h.app();
-    ASSERT_EQ(a->m_Screen, 1);
+    ASSERT_EQ(a->m_Screen, kScreenMenu);
     ExpectSamePixelsBothWays(a, "title menu");
 
     h.Press(vgtest::kKeySpace);
-    for (int i = 0; i < 10 && a->m_Screen != 10; ++i) h.Update();
+    for (int i = 0; i < 10 && a->m_Screen != kScreenGame; ++i) h.Update();
     vgtest::FillCreditsScene(a);
     h.Update();
     EXPECT_GT(a->m_DrawCount / kDrawRecord, 2000);
