@@ -74,6 +74,10 @@ class Browser:
     def js(self, script, *args):
         return self.cmd("POST", "/execute/sync", {"script": script, "args": list(args)})
 
+    def js_async(self, script, *args):
+        """Runs script with a callback as its last argument; returns what it is called with."""
+        return self.cmd("POST", "/execute/async", {"script": script, "args": list(args)})
+
     def keys(self, *actions):
         """actions: ("down", key) / ("up", key) / ("pause", ms); key is a WebDriver key."""
         steps = []
