@@ -352,6 +352,12 @@ int vg_graphics_DrawImage2(c_Image* image, float x, float y, float rotation, flo
   return 0;
 }
 
+bool vg_graphics_FrameOpaque(c_Image* image, int frame) {
+  if (!image || frame < 0 || frame >= image->m_frames.Length()) return false;
+  c_Frame* f = image->m_frames[frame];
+  return image->m_surface->OpaqueRect(f->m_x, f->m_y, image->m_width, image->m_height);
+}
+
 int vg_graphics_ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
   if (!pitch) pitch = w;
   gxtkGraphics* device = RenderDevice();

@@ -126,6 +126,9 @@ int vg_graphics_DrawImage(c_Image* image, float x, float y, int frame = 0);
 // Rotated (degrees) and scaled around the handle, which lands on (x, y).
 int vg_graphics_DrawImage2(c_Image* image, float x, float y, float rotation, float scaleX,
                            float scaleY, int frame = 0);
+// Whether every pixel of the frame is opaque (false for no image or a frame it lacks): drawn
+// with alpha 1 and blend mode 0 it hides whatever it covers.
+bool vg_graphics_FrameOpaque(c_Image* image, int frame);
 // Pixels as 0xAARRGGBB, rows pitch ints apart from offset; pitch 0 means w.
 int vg_graphics_ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset = 0,
                            int pitch = 0);

@@ -1,6 +1,7 @@
 // Draw list: the game records its whole picture here during the update, as fixed-size
 // records in one float array, and the render step replays it fitted to the window.
 // Written to by every screen of c_MyApp; read only by p_OnRender.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -249,12 +250,6 @@ int c_MyApp::p_OnRender() {
 
   int devW = vg_graphics_DeviceWidth();
   int devH = vg_graphics_DeviceHeight();
-  vg_graphics_SetColor(m_ClsR, m_ClsG, m_ClsB);
-  vg_graphics_SetAlpha(m_ClsAlpha);
-  vg_graphics_DrawRect(-1, -1, static_cast<float>(devW + 2), static_cast<float>(devH + 2));
-  vg_graphics_SetColor(255, 255, 255);
-  vg_graphics_SetAlpha(1);
-
   p_FitScreen(devW, devH);
 
   float bx = vg_Vantorell_overscan;
@@ -263,7 +258,25 @@ int c_MyApp::p_OnRender() {
   const float* list = m_DrawList.Data();
   int count = m_DrawCount;
   if (count > m_DrawList.Length()) count = m_DrawList.Length();
-  for (int at = 0; at + kDrawRecord <= count; at += kDrawRecord) {
+
+  // A record that hides the whole window (an opaque backdrop) makes the background and every
+  // record before it invisible; on a software renderer each of those is a full-window fill.
+  int first = p_LastCoveringRecord(devW, devH, bx, by);
+  if (first < 0) {
+    first = 0;
+    if (m_ClsAlpha == 1) {
+      // The same bytes the rectangle's vertices would carry, written by a clear.
+      vg_graphics_Cls(std::trunc(m_ClsR), std::trunc(m_ClsG), std::trunc(m_ClsB));
+    } else {
+      vg_graphics_SetColor(m_ClsR, m_ClsG, m_ClsB);
+      vg_graphics_SetAlpha(m_ClsAlpha);
+      vg_graphics_DrawRect(-1, -1, static_cast<float>(devW + 2), static_cast<float>(devH + 2));
+    }
+  }
+  vg_graphics_SetColor(255, 255, 255);
+  vg_graphics_SetAlpha(1);
+
+  for (int at = first; at + kDrawRecord <= count; at += kDrawRecord) {
     const float* rec = list + at;
     vg_graphics_SetAlpha(rec[7]);
     vg_graphics_SetColor(rec[10], rec[11], rec[12]);
@@ -273,17 +286,54 @@ int c_MyApp::p_OnRender() {
       vg_graphics_DrawRect(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
     } else if (kind == kOvalKind) {
       vg_graphics_DrawEllipse(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
-    } else if (kind > -1 && kind < static_cast<float>(m_Images.Length())) {
-      c_Image* image = m_Images[static_cast<int>(kind)];
-      // A frame outside the image would read past its frame table; such a record is skipped
-      // like one whose slot is empty.
-      if (!image || !(rec[6] > -1) || !(rec[6] < static_cast<float>(image->p_Frames()))) {
-        continue;
-      }
+    } else if (c_Image* image = p_RecordImage(rec)) {
       vg_graphics_DrawImage2(image, rec[1] * sx + bx, rec[2] * sy + by, rec[3],
                              rec[4] * sx * m_ImageScale, rec[5] * sy * m_ImageScale,
                              static_cast<int>(rec[6]));
     }
   }
   return 0;
+}
+
+c_Image* c_MyApp::p_RecordImage(const float* rec) {
+  float kind = rec[0];
+  if (!(kind > -1 && kind < static_cast<float>(m_Images.Length()))) return nullptr;
+  c_Image* image = m_Images[static_cast<int>(kind)];
+  // A frame outside the image would read past its frame table; such a record is skipped like
+  // one whose slot is empty.
+  if (!image || !(rec[6] > -1) || !(rec[6] < static_cast<float>(image->p_Frames()))) {
+    return nullptr;
+  }
+  return image;
+}
+
+int c_MyApp::p_LastCoveringRecord(int devW, int devH, float bx, float by) {
+  if (devW <= 0 || devH <= 0) return -1;
+  const float* list = m_DrawList.Data();
+  int count = std::min(m_DrawCount, m_DrawList.Length()) / kDrawRecord * kDrawRecord;
+  // Each edge a pixel beyond the window, so that no pixel centre lies on one: the texels
+  // sampled are then the frame's own, whatever the rounding.
+  auto covers = [devW, devH](float x0, float x1, float y0, float y1) {
+    return std::min(x0, x1) <= -1 && std::max(x0, x1) >= devW + 1 && std::min(y0, y1) <= -1 &&
+           std::max(y0, y1) >= devH + 1;
+  };
+  for (int at = count - kDrawRecord; at >= 0; at -= kDrawRecord) {
+    const float* rec = list + at;
+    if (!(rec[7] >= 1)) continue;  // alpha below 1 lets what is under it show
+    float x = rec[1] * m_ScaleX + bx, y = rec[2] * m_ScaleY + by;
+    if (rec[0] == kRectKind) {
+      if (covers(x, x + rec[4] * m_ScaleX, y, y + rec[5] * m_ScaleY)) return at;
+      continue;
+    }
+    c_Image* image = p_RecordImage(rec);
+    if (!image || rec[3] != 0) continue;
+    float ix = rec[4] * m_ScaleX * m_ImageScale, jy = rec[5] * m_ScaleY * m_ImageScale;
+    float left = x - image->m_tx * ix, right = x + (image->m_width - image->m_tx) * ix;
+    float top = y - image->m_ty * jy, bottom = y + (image->m_height - image->m_ty) * jy;
+    if (covers(left, right, top, bottom) &&
+        vg_graphics_FrameOpaque(image, static_cast<int>(rec[6]))) {
+      return at;
+    }
+  }
+  return -1;
 }

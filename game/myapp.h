@@ -170,6 +170,11 @@ class c_MyApp : public c_App {
   float* p_NewRecord();
   // Render steps 4 and 5: resize detection and the fit of the design screen.
   void p_FitScreen(int devW, int devH);
+  // The image a draw-list record shows, or null when its slot or frame holds none.
+  c_Image* p_RecordImage(const float* rec);
+  // Where the replay may start: the offset of the last record that hides the whole window,
+  // or -1 when none does.
+  int p_LastCoveringRecord(int devW, int devH, float bx, float by);
 
   // ---- game/controls.cpp: abstract game keys, analogue direction, touch areas.
   int p_PlayKey(int key, int mode, int player);
