@@ -372,6 +372,17 @@ int gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, i
   return 0;
 }
 
+bool gxtkGraphics::CopyWindowTo(gxtkSurface* surface) {
+  Flush();
+  if (!surface || surface->seq != glfwGraphicsSeq || surface->width < width ||
+      surface->height < height) {
+    return false;
+  }
+  vgGl.BindTexture(GL_TEXTURE_2D, surface->texture);
+  vgGl.CopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+  return true;
+}
+
 gxtkSurface* gxtkGraphics::LoadSurface(String path) {
   gxtkSurface* surf = new gxtkSurface();
   if (!LoadSurface__UNSAFE__(surf, path)) return nullptr;

@@ -82,6 +82,11 @@ class gxtkGraphics : public Object {
   // The oval's vertex count for the current matrix (also the batch kind of DrawOval).
   int OvalSegments(float w, float h) const;
 
+  // Copies the window's pixels, after drawing what is pending, into the texture of surface (made
+  // by CreateSurface at least as large as the window). Rows land bottom row first. False when
+  // the surface has no texture in the current context.
+  bool CopyWindowTo(gxtkSurface* surface);
+
   // Starts or extends the pending batch; returns where the n new vertices go.
   Vertex* Begin(int type, int count, gxtkSurface* surf, bool opaque = false);
   void Flush();
@@ -132,6 +137,8 @@ class gxtkSurface : public Object {
   // Whether every pixel of the rectangle (clipped to the image) has alpha 255. Images without
   // alpha always are; the last rectangle asked about is remembered until the pixels change.
   bool OpaqueRect(int x, int y, int w, int h);
+  // Whether the texture exists in the current GL context.
+  bool HasTexture() const;
 
  private:
   int opaqueRect[4] = {0, 0, -1, -1};

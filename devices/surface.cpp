@@ -164,6 +164,8 @@ void gxtkSurface::Bind() {
   }
 }
 
+bool gxtkSurface::HasTexture() const { return seq == glfwGraphicsSeq && glfwGraphicsSeq != 0; }
+
 bool gxtkSurface::OpaqueRect(int x, int y, int w, int h) {
   if (depth == 1 || depth == 3) return data != nullptr;
   if (!data || (depth != 2 && depth != 4)) return false;

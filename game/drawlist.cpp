@@ -2,6 +2,7 @@
 // records in one float array, and the render step replays it fitted to the window.
 // Written to by every screen of c_MyApp; read only by p_OnRender.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -254,16 +255,44 @@ int c_MyApp::p_OnRender() {
 
   float bx = vg_Vantorell_overscan;
   float by = devW > 0 ? vg_Vantorell_overscan * static_cast<float>(devH) / devW : 0;
-  float sx = m_ScaleX, sy = m_ScaleY;
   const float* list = m_DrawList.Data();
-  int count = m_DrawCount;
-  if (count > m_DrawList.Length()) count = m_DrawList.Length();
+  int count = std::min(m_DrawCount, m_DrawList.Length()) / kDrawRecord * kDrawRecord;
 
   // A record that hides the whole window (an opaque backdrop) makes the background and every
   // record before it invisible; on a software renderer each of those is a full-window fill.
   int first = p_LastCoveringRecord(devW, devH, bx, by);
+  // A picture that begins as the last one did is put back from a copy of the window instead
+  // of being drawn again; the copy is taken once that beginning has stayed the same for two
+  // frames. What follows is drawn over it as usual.
+  int same = p_SameAsLastReplay(list, count);
+  std::array<float, 9> key = {static_cast<float>(devW), static_cast<float>(devH), m_ClsR, m_ClsG,
+                              m_ClsB, m_ClsAlpha, bx, m_ImageScale,
+                              static_cast<float>(m_ImageLoads)};
+  // The sequencer draws and reads back its own pictures; it keeps the plain replay.
+  bool copies = vg_Vantorell_HasMusic != 1;
+  int from = 0;
+  if (copies && m_CopyFloats > std::max(first, 0) && same >= m_CopyFloats && key == m_CopyKey &&
+      vg_graphics_DrawWindowCopy()) {
+    from = m_CopyFloats;
+  } else {
+    m_CopyFloats = -1;
+    p_ReplayBackground(first, devW, devH);
+    from = std::max(first, 0);
+    constexpr int kWorthCopying = 4 * kDrawRecord;
+    if (copies && same == m_LastSame && same - from >= kWorthCopying) {
+      p_ReplayRecords(from, same);
+      if (vg_graphics_CopyWindow()) m_CopyFloats = same, m_CopyKey = key;
+      from = same;
+    }
+  }
+  p_ReplayRecords(from, count);
+  m_LastSame = same;
+  m_LastList.assign(list, list + count);
+  return 0;
+}
+
+void c_MyApp::p_ReplayBackground(int first, int devW, int devH) {
   if (first < 0) {
-    first = 0;
     if (m_ClsAlpha == 1) {
       // The same bytes the rectangle's vertices would carry, written by a clear.
       vg_graphics_Cls(std::trunc(m_ClsR), std::trunc(m_ClsG), std::trunc(m_ClsB));
@@ -275,8 +304,15 @@ int c_MyApp::p_OnRender() {
   }
   vg_graphics_SetColor(255, 255, 255);
   vg_graphics_SetAlpha(1);
+}
 
-  for (int at = first; at + kDrawRecord <= count; at += kDrawRecord) {
+void c_MyApp::p_ReplayRecords(int from, int to) {
+  float bx = vg_Vantorell_overscan;
+  int devW = vg_graphics_DeviceWidth(), devH = vg_graphics_DeviceHeight();
+  float by = devW > 0 ? vg_Vantorell_overscan * static_cast<float>(devH) / devW : 0;
+  float sx = m_ScaleX, sy = m_ScaleY;
+  const float* list = m_DrawList.Data();
+  for (int at = from; at + kDrawRecord <= to; at += kDrawRecord) {
     const float* rec = list + at;
     vg_graphics_SetAlpha(rec[7]);
     vg_graphics_SetColor(rec[10], rec[11], rec[12]);
@@ -292,7 +328,18 @@ int c_MyApp::p_OnRender() {
                              static_cast<int>(rec[6]));
     }
   }
-  return 0;
+}
+
+int c_MyApp::p_SameAsLastReplay(const float* list, int count) const {
+  int n = std::min(count, static_cast<int>(m_LastList.size()));
+  int at = 0;
+  // Fields 8, 9 and 14 are never written, so they do not count.
+  for (; at + kDrawRecord <= n; at += kDrawRecord) {
+    const float* a = list + at;
+    const float* b = m_LastList.data() + at;
+    if (!std::equal(a, a + 8, b) || !std::equal(a + 10, a + 14, b + 10)) break;
+  }
+  return at;
 }
 
 c_Image* c_MyApp::p_RecordImage(const float* rec) {

@@ -34,6 +34,8 @@ class FlushPerRecord : public gxtkGraphics {
 // One render of the current list through device, read back before the swap.
 std::vector<int> Render(c_MyApp* a, gxtkGraphics* device, int* draws) {
   vg_graphics_SetGraphicsDevice(device);
+  // Every record drawn, none put back from a copy of an earlier frame.
+  a->m_LastList.clear(), a->m_LastSame = -1, a->m_CopyFloats = -1;
   drawCalls = opaqueBatches = 0;
   device->BeginRender();
   vg_graphics_BeginRender();

@@ -118,6 +118,7 @@ void EveryScreen(int w, int hh) {
   for (int i = 0; i < 10; ++i) a->m_HighScores[10 + i] = 1234 * (i + 1);
   h.Frame();
   check("title menu");
+  EXPECT_GT(a->m_CopyFloats, 0) << "the title menu's still part is put back from a copy";
 
   menutest::TapAndSettle(h, vgtest::kKeyRight), h.Frame(60);
   menutest::TapAndSettle(h, vgtest::kKeyEnter), h.Frame(40);
