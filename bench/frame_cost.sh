@@ -40,7 +40,8 @@ cleanup() {
   wait 2>/dev/null || true
   rm -rf "$work"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 cc -O2 -shared -fPIC -o "$work/count.so" "$root/bench/frame_count.c" -ldl
 cc -O2 -o "$work/frame_floor" "$root/bench/frame_floor.c" -lglfw -lGL

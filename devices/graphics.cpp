@@ -380,7 +380,9 @@ bool gxtkGraphics::CopyWindowTo(gxtkSurface* surface) {
   }
   vgGl.BindTexture(GL_TEXTURE_2D, surface->texture);
   vgGl.CopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
-  return true;
+  // An embedded GL refuses to copy a window without alpha into an RGBA texture; the copy is
+  // then not to be drawn.
+  return vgGl.GetError() == GL_NO_ERROR;
 }
 
 gxtkSurface* gxtkGraphics::LoadSurface(String path) {

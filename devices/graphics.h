@@ -84,7 +84,7 @@ class gxtkGraphics : public Object {
 
   // Copies the window's pixels, after drawing what is pending, into the texture of surface (made
   // by CreateSurface at least as large as the window). Rows land bottom row first. False when
-  // the surface has no texture in the current context.
+  // the surface has no texture in the current context or GL refused the copy.
   bool CopyWindowTo(gxtkSurface* surface);
 
   // Starts or extends the pending batch; returns where the n new vertices go.

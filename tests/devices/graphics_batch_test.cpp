@@ -177,6 +177,18 @@ TEST_F(GraphicsBatch, LargeOpaqueQuadsDrawWithoutBlendingAndInvisibleOnesNotAtAl
   EXPECT_EQ(gl.DrawCalls(), 1) << "draws that add nothing neither show nor split the batch";
 }
 
+TEST_F(GraphicsBatch, TheWindowIsCopiedAfterWhatIsPendingIntoAWindowSizedTextureOfThisContext) {
+  gxtkSurface* copy = g->CreateSurface(640, 480);
+  g->DrawRect(0, 0, 1, 1);
+  gl.Clear();
+  EXPECT_TRUE(g->CopyWindowTo(copy));
+  EXPECT_EQ(gl.DrawCalls(), 1) << "what was pending is drawn first";
+  EXPECT_EQ(gl.Last("CopyTexSubImage2D")->args, (Args{GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480}));
+  EXPECT_FALSE(g->CopyWindowTo(g->CreateSurface(320, 480))) << "too small";
+  glfwGraphicsSeq = 2;
+  EXPECT_FALSE(g->CopyWindowTo(copy)) << "its texture went with the old context";
+}
+
 TEST_F(GraphicsBatch, RejectedSizesRetryAtPowersOfTwoAndTexturesAreMadeAgainInEachNewContext) {
   gl.rejectNonPowerOfTwo = true;
   gxtkSurface* s = g->CreateSurface(100, 30);
