@@ -62,34 +62,13 @@ Scene& TheScene() {
 
   // Deep in the names part of the credits, between two names; the credit groups up to
   // here are consumed first so none of them fires during the timed frames.
-  a->m_Phase = 3;
-  a->m_PhaseTimer = 3001;
-  a->m_CredAt = 0;
-  a->p_CreditsRoll();
-  a->m_Actors[1] = 32;
-  for (int i = 0; i < 501; ++i) {
-    float* o = &a->m_Objects[i * 10];
-    int kind = i % 10;
-    o[0] = kind < 7 ? 1 : (kind < 9 ? 2 : 9);
-    o[1] = 60.0f + (i % 40) * 14;
-    o[2] = 30.0f + (i / 40) * 32;
-    o[3] = 0;
-    o[4] = 0;
-    o[5] = 1000;
-    o[7] = kind == 9 ? static_cast<float>(1 + i) : (kind < 7 ? 33.0f + i % 58 : 10.0f);
-    o[8] = kind == 9 ? 1 : 2;
-    o[9] = 1000;  // survives every hit, so the scene stays full
+  vgtest::FillCreditsScene(a);
+  a->m_Actors[kPlayerX] = 32;
+  for (int i = 0; i < kBullets; ++i) {
+    float* b = &a->m_Bullets[i * kPoolRecord];
+    b[kBulActive] = 1, b[kBulX] = 40.0f + i * 24, b[kBulY] = 30.0f + (i * 37) % 420, b[kBulDX] = 20;
+    b[kBulPower] = 1000;
   }
-  for (int i = 0; i < 25; ++i) {
-    float* b = &a->m_Bullets[i * 10];
-    b[0] = 1, b[1] = 40.0f + i * 24, b[2] = 30.0f + (i * 37) % 420, b[3] = 20, b[9] = 1000;
-  }
-  for (int i = 0; i <= 250; ++i) {
-    float* p = &a->m_Particles[i * 10];
-    p[0] = 99, p[1] = 40.0f + (i % 20) * 30, p[2] = 40.0f + (i / 20) * 30;
-    p[3] = 0, p[4] = -0.25f, p[7] = 50, p[8] = 3, p[9] = 1234567;
-  }
-  a->p_ResetStars(100);
   Save(s.objects, a->m_Objects);
   Save(s.bullets, a->m_Bullets);
   Save(s.particles, a->m_Particles);
@@ -141,16 +120,16 @@ void BM_Step(benchmark::State& state) {
     Step(s.app);
   }
 }
-void Stars(c_MyApp* a) { a->p_DoStars(a->m_Actors[51], a->m_Actors[52]); }
+void Stars(c_MyApp* a) { a->p_DoStars(a->m_Actors[kStarDriftX], a->m_Actors[kStarDriftY]); }
 void Particles(c_MyApp* a) { a->p_DoParticles(); }
 void Bullets(c_MyApp* a) { a->p_DoBullets(); }
 void Objects(c_MyApp* a) { a->p_DoObjects(); }
 // The same with the sound setting off: what the hit sounds cost.
 void ObjectsSilent(c_MyApp* a) {
-  int mode = a->m_Settings[5];
-  a->m_Settings[5] = 0;
+  int mode = a->m_Settings[kSoundMode];
+  a->m_Settings[kSoundMode] = 0;
   a->p_DoObjects();
-  a->m_Settings[5] = mode;
+  a->m_Settings[kSoundMode] = mode;
 }
 void ScoreLine(c_MyApp* a) { a->p_ScoreLine(); }
 // The objects' movement and drawing alone: the difference to the step above is the

@@ -23,6 +23,7 @@
 #include "framework/graphics.h"
 #include "game/myapp.h"
 #include "tests/support/harness.h"
+#include "tests/support/soak.h"
 #include "tests/support/xvfb.h"
 
 namespace {
@@ -31,6 +32,7 @@ using vgbench::Percentile;
 using vgbench::ThreadCpuMicros;
 
 using vgbench::drawCalls;
+using vgtest::Steer;
 
 // All threads of the process: Mesa's rasteriser threads work for the render too.
 double ProcessCpuMicros() {
@@ -51,14 +53,14 @@ int LeastDrawCalls(c_MyApp* a, int maxVertices = gxtkGraphics::kMaxVertices) {
   for (int at = 0; at + kDrawRecord <= a->m_DrawCount; at += kDrawRecord) {
     const float* rec = &a->m_DrawList[at];
     const void* texture = nullptr;
-    if (rec[0] == kNoValue + 1) {
+    if (rec[kRecKind] == kNoValue + 1) {
       ++calls, runIsQuads = false;
       continue;
     }
-    if (rec[0] != kNoValue) {
-      if (!(rec[0] > -1 && rec[0] < a->m_Images.Length())) continue;
-      c_Image* image = a->m_Images[static_cast<int>(rec[0])];
-      if (!image || !(rec[6] > -1) || !(rec[6] < image->p_Frames())) continue;
+    if (rec[kRecKind] != kNoValue) {
+      if (!(rec[kRecKind] > -1 && rec[kRecKind] < a->m_Images.Length())) continue;
+      c_Image* image = a->m_Images[static_cast<int>(rec[kRecKind])];
+      if (!image || !(rec[kRecFrame] > -1) || !(rec[kRecFrame] < image->p_Frames())) continue;
       texture = image->m_surface;
     }
     if (runIsQuads && texture == runTexture && runVertices <= maxVertices - 4) {
@@ -72,7 +74,7 @@ int LeastDrawCalls(c_MyApp* a, int maxVertices = gxtkGraphics::kMaxVertices) {
 
 std::string Phase(c_MyApp* a) {
   if (a->m_Loading > 0) return "loading";
-  if (a->m_Screen == 10) {
+  if (a->m_Screen == kScreenGame) {
     if (a->m_GameOver > 0) return "game over";
     static const char* phases[] = {"story", "fight", "victory", "credits"};
     return a->m_Phase >= 0 && a->m_Phase <= 3 ? phases[a->m_Phase] : "game";
@@ -161,19 +163,6 @@ void SameFrameBothWays(c_MyApp* a, const char* screen) {
               Percentile(cpu[0], 0.5) / 1000, Percentile(cpu[1], 0.5) / 1000);
 }
 
-// Arrow keys toward the enemy in the fight and toward the nearest arrived star in the credits.
-void Steer(vgtest::Harness& h, c_MyApp* a) {
-  float y = a->m_Actors[2], target = a->m_Phase == 1 ? a->m_Actors[6] : y, best = 1e9f;
-  for (int i = 0; a->m_Phase == 3 && i < 501; ++i) {
-    const float* o = &a->m_Objects[i * 10];
-    if (o[0] == 2 && o[1] + o[3] <= 600 && o[1] + o[3] >= 80 && std::abs(o[2] - y) < best) {
-      best = std::abs(o[2] - y), target = o[2];
-    }
-  }
-  y < target - 4 ? h.Press(vgtest::kKeyDown) : h.Release(vgtest::kKeyDown);
-  y > target + 4 ? h.Press(vgtest::kKeyUp) : h.Release(vgtest::kKeyUp);
-}
-
 void Print(int w, int hgt, Run& run) {
   std::printf("\n%d x %d\n", w, hgt);
   std::printf("| screen | frames | update med | update p99 | render med | render p99 | records "
@@ -222,7 +211,7 @@ void PlayAt(int w, int hgt) {
   run.Tap(vgtest::kKeyUp), run.Frames(30);
   h.Press(vgtest::kKeySpace);
   int compared = 0;  // story, fight, credits, game over
-  for (int f = 0; f < 20000 && (a->m_Screen == 10 || f < 20); ++f) {
+  for (int f = 0; f < 20000 && (a->m_Screen == kScreenGame || f < 20); ++f) {
     Steer(h, a), run.Frame();
     std::string phase = Phase(a);
     if ((compared == 0 && phase == "story" && f > 60) || (compared == 1 && phase == "fight") ||
@@ -255,7 +244,7 @@ void PlayAt(int w, int hgt) {
 
   // Every pool of the credits full (the longest list the game makes), drawn after each update.
   h.Press(vgtest::kKeySpace);
-  for (int i = 0; i < 20 && a->m_Screen != 10; ++i) h.Update();
+  for (int i = 0; i < 20 && a->m_Screen != kScreenGame; ++i) h.Update();
   h.Release(vgtest::kKeySpace);
   for (int i = 0; i < 300; ++i) {
     vgtest::FillCreditsScene(a);

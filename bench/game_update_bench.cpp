@@ -88,7 +88,7 @@ void Report(benchmark::State& state, const std::vector<double>& cpu, long alloca
 
 void BM_TitleMenuUpdate(benchmark::State& state) {
   vgtest::Harness& h = Game();
-  h.app()->m_Screen = 1;
+  h.app()->m_Screen = kScreenMenu;
   std::vector<double> cpu;
   long allocations = 0;
   for (auto _ : state) TimedUpdate(h, cpu, allocations);

@@ -70,6 +70,9 @@ class gxtkAudio : public Object {
 
   virtual int Suspend();
   virtual int Resume();
+  // Unsafe as a way in: it fills a sample the caller made and skips LoadSample's flush of the
+  // discarded buffers. It uploads to OpenAL, so unlike its graphics namesake it stays on the
+  // main thread.
   virtual gxtkSample* LoadSample__UNSAFE__(gxtkSample* sample, String path);
   virtual gxtkSample* LoadSample(String path);
   virtual int PlaySample(gxtkSample* sample, int channel, int flags);

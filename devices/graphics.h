@@ -53,6 +53,9 @@ class gxtkGraphics : public Object {
   virtual void DiscardGraphics();
 
   virtual gxtkSurface* LoadSurface(String path);
+  // Unsafe for the texture: it only fills the surface from the decoded file and makes no GL
+  // call, so a loader thread may run it; the texture is made on the main thread (LoadSurface,
+  // or the surface's first Bind).
   virtual gxtkSurface* LoadSurface__UNSAFE__(gxtkSurface* surface, String path);
   virtual gxtkSurface* CreateSurface(int width, int height);
 

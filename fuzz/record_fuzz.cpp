@@ -71,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   app->p_Load();
-  if (app->m_Settings[10] < 64 || app->m_Settings[11] < 64) Fail("pad position below limit");
-  if (app->m_Settings[12] < 8) Fail("pad size below limit");
-  if (app->m_Settings[14] != 1 || vg_Vantorell_overscan != 0) Fail("overscan not reset");
+  if (app->m_Settings[kPadCentreX] < 64 || app->m_Settings[kPadFromBottom] < 64) Fail("pad position below limit");
+  if (app->m_Settings[kPadTenths] < 8) Fail("pad size below limit");
+  if (app->m_Settings[kOverscanSetting] != 1 || vg_Vantorell_overscan != 0) Fail("overscan not reset");
 
   app->p_Save();
   CheckRecord(host->saved);

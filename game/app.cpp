@@ -43,22 +43,22 @@ void StepFade(int& fade, bool open) {
 }  // namespace
 
 c_MyApp::c_MyApp()
-    : m_Images(100),
-      m_ImageInfo(300),
+    : m_Images(kImageSlots),
+      m_ImageInfo(3 * kImageSlots),
       m_BadgePopupId(15),
       m_BadgePopupTimer(15),
       m_BadgeFlags(256),
-      m_PadKeys(20),
-      m_Settings(25),
+      m_PadKeys(kPadKeyCount),
+      m_Settings(kSettingCount),
       m_HighScores(50),
       m_ChanMap(33),
       m_DrawList(kDrawListFloats),
       m_TouchDown(10),
       m_TouchX(10),
       m_TouchY(10),
-      m_Sounds(100),
+      m_Sounds(kSoundSlots),
       m_Actors(512),
-      m_Bullets(250),
+      m_Bullets(kBullets * kPoolRecord),
       m_Objects(5100),
       m_Particles(5100),
       m_ParticleMax(250),
@@ -78,7 +78,7 @@ int c_MyApp::p_OnCreate() {
   if (vg_Vantorell_isOuya == 1) vg_Vantorell_overscan = 64;
   m_Fullscreen = 0;
   m_PointerMode = 0;
-  m_Screen = 1;
+  m_Screen = kScreenMenu;
   vg_app_SetUpdateRate(60);
   m_DevW = vg_graphics_DeviceWidth();
   m_DevH = vg_graphics_DeviceHeight();
@@ -101,9 +101,9 @@ int c_MyApp::p_OnCreate() {
     m_BadgePopupTimer[i] = 0;
   }
   for (int i = 0; i < 128; ++i) m_BadgeFlags[i] = false;
-  for (int i = 0; i < 19; ++i) m_PadKeys[i] = 0;  // entry 19 (back) is rewritten every update
-  for (int i = 0; i < 25; ++i) m_Settings[i] = 0;
-  m_Settings[5] = 1;
+  for (int i = 0; i < kPadBack; ++i) m_PadKeys[i] = 0;  // the back entry is rewritten every update
+  for (int i = 0; i < kSettingCount; ++i) m_Settings[i] = 0;
+  m_Settings[kSoundMode] = kSoundAll;
   for (int i = 0; i <= 10; ++i) m_HighScores[i] = 0;
   p_Load();
   for (int i = 0; i < 33; ++i) m_ChanMap[i] = i;
@@ -112,9 +112,9 @@ int c_MyApp::p_OnCreate() {
 
 int c_MyApp::p_OnUpdate() {
   if (vg_Vantorell_isOuya == 0) {
-    m_PadKeys[19] = vg_input_KeyHit(kKeyBack);
+    m_PadKeys[kPadBack] = vg_input_KeyHit(kKeyBack);
   } else {
-    m_PadKeys[19] = vg_input_KeyHit(kJoy0Button14) ? 1 : 0;
+    m_PadKeys[kPadBack] = vg_input_KeyHit(kJoy0Button14) ? 1 : 0;
   }
   if (vg_input_KeyHit(kKeyF11)) p_FullscreenFlip();
   // Nothing is saved on this way out.
@@ -138,8 +138,7 @@ int c_MyApp::p_OnUpdate() {
   m_LastMillis = now;
 
   if (vg_Vantorell_HasMusic == 1 && m_Music) {
-    int musicOn = (m_Settings[5] == 1 || m_Settings[5] == 3) ? 1 : 0;
-    m_Music->p_Zq_Alive_U(m_Paused, musicOn);
+    m_Music->p_Zq_Alive_U(m_Paused, p_MusicOn() ? 1 : 0);
   }
 
   p_TrackPointer();
@@ -148,7 +147,7 @@ int c_MyApp::p_OnUpdate() {
   if (m_Loading > 0) p_Loader();
   p_ControlStep();
 
-  if (vg_Vantorell_DebugMode == 1 && m_Screen != 5) {
+  if (vg_Vantorell_DebugMode == 1 && m_Screen != kScreenStartGate) {
     p_ResetDraw();
     float y = vg_Vantorell_jscrh - 16;
     if (vg_Vantorell_AccelerometerControls == 1 && vg_Vantorell_iCadeControls == 0) {
@@ -195,16 +194,15 @@ void c_MyApp::p_TrackPointer() {
 }
 
 void c_MyApp::p_UpdateLatches() {
-  static const int kLatchKeys[] = {0, 3, 5, 8, 10, 11, 12, 13, 14, 15, 16, 17, 99};
   bool anyHeld = false;
-  for (int key : kLatchKeys) {
+  for (int key : kLatchedKeys) {
     if (p_PlayKeyAll(key, 1) > 0) {
       anyHeld = true;
       break;
     }
   }
   if (!anyHeld) m_KeyLatch = 0;
-  if (m_KeyLatch == 0 && m_BackLatch == 0 && m_Screen == 1 && p_PlayKeyAll(99, 1) > 0) {
+  if (m_KeyLatch == 0 && m_BackLatch == 0 && m_Screen == kScreenMenu && p_PlayKeyAll(kGameBack, 1) > 0) {
     if (m_CreditsOpen == 1 || m_BadgesOpen == 1 || m_OptionsOpen == 1) {
       m_CreditsOpen = 0;
       m_BadgesOpen = 0;
@@ -221,33 +219,33 @@ void c_MyApp::p_UpdateLatches() {
 
 void c_MyApp::p_DispatchScreen() {
   switch (m_Screen) {
-    case 1:
+    case kScreenMenu:
       p_Menu();
       break;
-    case 2:
+    case kScreenEnterMenu:
       p_LoadMenu();
-      p_PlaySFX(96, 1);
-      m_Screen = 1;
+      p_PlaySFX(kSfxJingle, 1);
+      m_Screen = kScreenMenu;
       break;
-    case 4:
+    case kScreenQuitPrompt:
       p_OuyaQuit();
       break;
-    case 5:
+    case kScreenStartGate:
       p_WaitStart(0);
       break;
-    case 10:
+    case kScreenGame:
       p_Game();
       p_InGame();
       if (m_GameOver > 0) p_GameOver();
       break;
-    case 11:
+    case kScreenLoadGame:
       p_LoadGame();
       break;
     default:
       break;
   }
-  if (m_Screen == 1 || m_Screen == 2) p_GameOver();
-  if (m_Screen == 1) {
+  if (m_Screen == kScreenMenu || m_Screen == kScreenEnterMenu) p_GameOver();
+  if (m_Screen == kScreenMenu) {
     if (m_CreditsOpen == 1 || m_CreditsFade > 0) p_CreditBox();
     if (m_BadgesOpen == 1) p_BadgesBox();
     StepFade(m_CreditsFade, m_CreditsOpen == 1);
@@ -257,7 +255,7 @@ void c_MyApp::p_DispatchScreen() {
 }
 
 void c_MyApp::p_PauseForSuspend() {
-  if (m_Screen < 10) {
+  if (m_Screen < kScreenGame) {
     m_Paused = 0;
     m_PauseStage = 0;
     m_PauseSlide = 0;
@@ -271,7 +269,7 @@ void c_MyApp::p_PauseForSuspend() {
 int c_MyApp::p_OnSuspend() {
   vg_app__game->SetKeyboardEnabled(false);
   vg_Vantorell_iCadeControls = 0;
-  for (int i = 0; i < 19; ++i) m_PadKeys[i] = 0;
+  for (int i = 0; i < kPadBack; ++i) m_PadKeys[i] = 0;
   p_PauseForSuspend();
   vg_app_SetUpdateRate(5);
   p_Save();
@@ -283,7 +281,7 @@ int c_MyApp::p_OnResume() {
   vg_app_SetUpdateRate(60);
   vg_app__game->SetKeyboardEnabled(false);
   vg_Vantorell_iCadeControls = 0;
-  for (int i = 0; i < 19; ++i) m_PadKeys[i] = 0;
+  for (int i = 0; i < kPadBack; ++i) m_PadKeys[i] = 0;
   return 0;
 }
 

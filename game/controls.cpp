@@ -24,18 +24,18 @@ struct KeySources {
 };
 
 const KeySources kSources[] = {
-    {0, {38}, {87}, {9, -1}, {0, -1}, 2, 1},
-    {3, {37}, {65}, {8, -1}, {3, -1}, 1, -1},
-    {5, {39}, {68}, {10, -1}, {5, -1}, 1, 1},
-    {8, {40}, {83}, {11, -1}, {8, -1}, 2, -1},
-    {10, {32, 13}, {90, 74}, {0, -1}, {10, -1}, 0, 0},
-    {11, {17}, {88, 75}, {1, -1}, {11, -1}, 0, 0},
-    {12, {16}, {67, 76}, {2, -1}, {12, -1}, 0, 0},
-    {13, {0}, {86, 73}, {3, -1}, {13, -1}, 0, 0},
-    {14, {0}, {66, 85}, {4, -1}, {14, -1}, 0, 0},
-    {15, {0}, {78, 79}, {5, -1}, {15, -1}, 0, 0},
+    {kGameUp, {38}, {87}, {9, -1}, {kGameUp, -1}, 2, 1},
+    {kGameLeft, {37}, {65}, {8, -1}, {kGameLeft, -1}, 1, -1},
+    {kGameRight, {39}, {68}, {10, -1}, {kGameRight, -1}, 1, 1},
+    {kGameDown, {40}, {83}, {11, -1}, {kGameDown, -1}, 2, -1},
+    {kGameFire, {32, 13}, {90, 74}, {0, -1}, {kGameFire, -1}, 0, 0},
+    {kGameB, {17}, {88, 75}, {1, -1}, {kGameB, -1}, 0, 0},
+    {kGameC, {16}, {67, 76}, {2, -1}, {kGameC, -1}, 0, 0},
+    {kGameD, {0}, {86, 73}, {3, -1}, {kGameD, -1}, 0, 0},
+    {kGameL1, {0}, {66, 85}, {4, -1}, {kGameL1, -1}, 0, 0},
+    {kGameR1, {0}, {78, 79}, {5, -1}, {kGameR1, -1}, 0, 0},
     // 192 is the key left of 1: not a letter, but the cabinet can type it too.
-    {99, {27, 46, 8}, {192}, {6, 7, 14}, {16, 17, 19}, 0, 0},
+    {kGameBack, {27, 46, 8}, {192}, {6, 7, 14}, {kPadBackO, kPadBackL, kPadBack}, 0, 0},
 };
 
 const KeySources* FindSources(int key) {
@@ -58,8 +58,9 @@ struct CadeLetter {
   int entry;
 };
 const CadeLetter kCade[] = {
-    {'W', 'E', 0}, {'X', 'Z', 8},  {'A', 'Q', 3},  {'D', 'C', 5},  {'Y', 'T', 13}, {'U', 'F', 14},
-    {'I', 'M', 15}, {'O', 'G', 16}, {'H', 'R', 10}, {'J', 'N', 11}, {'K', 'P', 12}, {'L', 'V', 17},
+    {'W', 'E', kGameUp}, {'X', 'Z', kGameDown}, {'A', 'Q', kGameLeft}, {'D', 'C', kGameRight},
+    {'Y', 'T', kGameD},  {'U', 'F', kGameL1},   {'I', 'M', kGameR1},   {'O', 'G', kPadBackO},
+    {'H', 'R', kGameFire}, {'J', 'N', kGameB},  {'K', 'P', kGameC},    {'L', 'V', kPadBackL},
 };
 
 float Clamp1(float v) { return v < -1 ? -1 : (v > 1 ? 1 : v); }
@@ -87,8 +88,8 @@ int c_MyApp::p_PlayKey(int key, int mode, int player) {
   const KeySources* src = FindSources(key);
   if (!src) return 0;
   bool cade = vg_Vantorell_iCadeControls == 1;
-  if (key == 99 && vg_Vantorell_isOuya == 1 && !cade && player <= 3) {
-    return m_PadKeys[19] != 0 ? 1 : 0;
+  if (key == kGameBack && vg_Vantorell_isOuya == 1 && !cade && player <= 3) {
+    return m_PadKeys[kPadBack] != 0 ? 1 : 0;
   }
   if (AnyDown(src->plain)) return 1;
   if (!cade && AnyDown(src->letters)) return 1;
@@ -136,7 +137,7 @@ int c_MyApp::p_iCade(int on) {
   } else if (on == 0) {
     vg_input_DisableKeyboard();
     vg_Vantorell_iCadeControls = 0;
-    for (int i = 0; i < 19; ++i) m_PadKeys[i] = 0;
+    for (int i = 0; i < kPadBack; ++i) m_PadKeys[i] = 0;
   }
   return 0;
 }
@@ -172,10 +173,10 @@ int c_MyApp::p_AnalogueControl() {
     m_AnalogX = jx;
     m_AnalogY = -jy;
   }
-  Ramp(p_PlayKey(0, 0, 0) != 0, -1, m_RampY, m_AnalogY);
-  Ramp(p_PlayKey(8, 0, 0) != 0, 1, m_RampY, m_AnalogY);
-  Ramp(p_PlayKey(3, 0, 0) != 0, -1, m_RampX, m_AnalogX);
-  Ramp(p_PlayKey(5, 0, 0) != 0, 1, m_RampX, m_AnalogX);
+  Ramp(p_PlayKey(kGameUp, 0, 0) != 0, -1, m_RampY, m_AnalogY);
+  Ramp(p_PlayKey(kGameDown, 0, 0) != 0, 1, m_RampY, m_AnalogY);
+  Ramp(p_PlayKey(kGameLeft, 0, 0) != 0, -1, m_RampX, m_AnalogX);
+  Ramp(p_PlayKey(kGameRight, 0, 0) != 0, 1, m_RampX, m_AnalogX);
   m_AnalogX = Clamp1(m_AnalogX);
   m_AnalogY = Clamp1(m_AnalogY);
   m_RampX = Clamp1(m_RampX);
@@ -255,10 +256,10 @@ void c_MyApp::p_ControlStep() {
   bool cade = vg_Vantorell_iCadeControls == 1;
   if (cade) p_ReadICade();
   // On-screen buttons press for one frame (1); iCade entries hold 2 until released.
-  for (int i = 0; i < 19; ++i) {
+  for (int i = 0; i < kPadBack; ++i) {
     if (m_PadKeys[i] == 1) m_PadKeys[i] = 0;
   }
-  if (vg_Vantorell_OnScreenControls == 1 && m_Screen > 5 && !cade) p_OnScreenPad();
+  if (vg_Vantorell_OnScreenControls == 1 && m_Screen > kScreenStartGate && !cade) p_OnScreenPad();
   if (vg_Vantorell_AccelerometerControls == 1) {
     if (cade) {
       m_TiltShowX = 0;
@@ -271,12 +272,12 @@ void c_MyApp::p_ControlStep() {
 
 void c_MyApp::p_OnScreenPad() {
   float w = vg_Vantorell_jscrw, h = vg_Vantorell_jscrh;
-  m_Settings[10] = ClampInt(m_Settings[10], 32, static_cast<int>(w - 32));
-  m_Settings[11] = ClampInt(m_Settings[11], 32, static_cast<int>(h - 32));
-  m_Settings[12] = ClampInt(m_Settings[12], 8, 25);
-  m_PadX = m_Settings[10];
-  m_PadY = static_cast<int>(h - static_cast<float>(m_Settings[11]));
-  m_PadScale = static_cast<float>(m_Settings[12]) / 10.0f;
+  m_Settings[kPadCentreX] = ClampInt(m_Settings[kPadCentreX], 32, static_cast<int>(w - 32));
+  m_Settings[kPadFromBottom] = ClampInt(m_Settings[kPadFromBottom], 32, static_cast<int>(h - 32));
+  m_Settings[kPadTenths] = ClampInt(m_Settings[kPadTenths], 8, 25);
+  m_PadX = m_Settings[kPadCentreX];
+  m_PadY = static_cast<int>(h - static_cast<float>(m_Settings[kPadFromBottom]));
+  m_PadScale = static_cast<float>(m_Settings[kPadTenths]) / 10.0f;
   float px = static_cast<float>(m_PadX), py = static_cast<float>(m_PadY), s = m_PadScale;
   p_SetRot(0);
   p_SetCol(255, 255, 255, 0.6f);
@@ -285,23 +286,24 @@ void c_MyApp::p_OnScreenPad() {
     float dx, dy;
     int frame, entry;
   };
-  const Arrow arrows[] = {{-32, 0, 4, 3}, {0, -32, 1, 0}, {0, 32, 9, 8}, {32, 0, 6, 5}};
+  const Arrow arrows[] = {{-32, 0, 4, kGameLeft}, {0, -32, 1, kGameUp}, {0, 32, 9, kGameDown},
+                          {32, 0, 6, kGameRight}};
   for (const Arrow& a : arrows) {
-    if (p_Button(94, px + a.dx * s, py + a.dy * s, static_cast<float>(a.frame)) && !m_Paused) {
+    if (p_Button(kImgPad, px + a.dx * s, py + a.dy * s, static_cast<float>(a.frame)) && !m_Paused) {
       m_PadKeys[a.entry] = 1;
     }
   }
-  p_DrawImg(94, px, py, 5);
+  p_DrawImg(kImgPad, px, py, 5);
   if (m_Paused) {
     // While paused the pad is moved with one finger and resized with two.
     p_SetSize(3);
-    if (p_Button0(94, px, py, 0) && !m_TouchDown[1]) {
-      m_Settings[10] = m_TouchX[0];
-      m_Settings[11] = static_cast<int>(h - static_cast<float>(m_TouchY[0]));
+    if (p_Button0(kImgPad, px, py, 0) && !m_TouchDown[1]) {
+      m_Settings[kPadCentreX] = m_TouchX[0];
+      m_Settings[kPadFromBottom] = static_cast<int>(h - static_cast<float>(m_TouchY[0]));
     }
     if (m_TouchDown[0] && m_TouchDown[1]) {
       int d = std::abs(m_TouchX[0] - m_TouchX[1]) / 16;
-      if (m_PinchOn == 1) m_Settings[12] += m_PinchPrev - d;
+      if (m_PinchOn == 1) m_Settings[kPadTenths] += m_PinchPrev - d;
       m_PinchPrev = d;
       m_PinchOn = 1;
     }
@@ -312,8 +314,8 @@ void c_MyApp::p_OnScreenPad() {
   }
   p_SetSize(1.5f * s);
   // The fire buttons mirror the pad on the right side of the screen.
-  if (p_Button(94, w - (px - 24 * s), py - 24 * s, 0)) m_PadKeys[10] = 1;
-  if (p_Button(94, w - (px + 24 * s), py + 24 * s, 0)) m_PadKeys[11] = 1;
+  if (p_Button(kImgPad, w - (px - 24 * s), py - 24 * s, 0)) m_PadKeys[kGameFire] = 1;
+  if (p_Button(kImgPad, w - (px + 24 * s), py + 24 * s, 0)) m_PadKeys[kGameB] = 1;
 }
 
 void c_MyApp::p_TiltControl() {
@@ -327,7 +329,7 @@ void c_MyApp::p_TiltControl() {
   p_SetRot(0);
   p_SetCol(255, 255, 255, 0.8f);
   p_SetSize(1.5f);
-  if (p_Button(97, 24, h - 24, 7)) {
+  if (p_Button(kImgIcons, 24, h - 24, 7)) {
     m_TiltX0 = ax;
     m_TiltY0 = ay;
   }

@@ -21,33 +21,17 @@ constexpr float kDegToRad = 0.017453292f;
 float SinDeg(float deg) { return std::sin(deg * kDegToRad); }
 float CosDeg(float deg) { return std::cos(deg * kDegToRad); }
 
-// Letter spacing of the game's fonts, added to the font's advance width.
-int Kerning(int c) {
+}  // namespace
+
+int vg_Vantorell_Kerning(int c) {
   switch (c) {
-    case 'w':
-    case 'm':
-      return 2;
-    case 'W':
-    case 'M':
-      return 1;
-    case 'i':
-    case 'f':
-    case 'l':
-      return -3;
-    case 'j':
-    case 's':
-    case 'k':
-    case 'r':
-    case 'z':
-    case 't':
-    case 'n':
-      return -1;
-    default:
-      return 0;
+    case 'w': case 'm': return 2;
+    case 'W': case 'M': return 1;
+    case 'i': case 'f': case 'l': return -3;
+    case 'j': case 's': case 'k': case 'r': case 'z': case 't': case 'n': return -1;
+    default: return 0;
   }
 }
-
-}  // namespace
 
 float* c_MyApp::p_NewRecord() {
   // 37484, not 37500 - 15: the list keeps one record of slack, so 2499 records fit.
@@ -110,18 +94,18 @@ namespace {
 
 void FillRecord(float* rec, float kind, float x, float y, float rot, float a, float b,
                 float frame, const c_MyApp& app) {
-  rec[0] = kind;
-  rec[1] = x;
-  rec[2] = y;
-  rec[3] = rot;
-  rec[4] = a;
-  rec[5] = b;
-  rec[6] = frame;
-  rec[7] = app.m_DrawAlpha;
-  rec[10] = app.m_DrawR;
-  rec[11] = app.m_DrawG;
-  rec[12] = app.m_DrawB;
-  rec[13] = static_cast<float>(app.m_DrawMode);
+  rec[kRecKind] = kind;
+  rec[kRecX] = x;
+  rec[kRecY] = y;
+  rec[kRecRot] = rot;
+  rec[kRecW] = a;
+  rec[kRecH] = b;
+  rec[kRecFrame] = frame;
+  rec[kRecAlpha] = app.m_DrawAlpha;
+  rec[kRecRed] = app.m_DrawR;
+  rec[kRecGreen] = app.m_DrawG;
+  rec[kRecBlue] = app.m_DrawB;
+  rec[kRecMode] = static_cast<float>(app.m_DrawMode);
 }
 
 }  // namespace
@@ -156,7 +140,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
 
   int width = 0;
   for (int i = 0; i < len - 1; ++i) {
-    width = static_cast<int>(static_cast<float>(width) + (Kerning(at(i)) + adv) * m_DrawSizeX);
+    width = static_cast<int>(static_cast<float>(width) + (vg_Vantorell_Kerning(at(i)) + adv) * m_DrawSizeX);
   }
   float r = m_DrawRot;
   float ay = (alignY - 1) * 0.5f;
@@ -181,7 +165,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY) {
     }
     if (c == 0) continue;
     if (c >= 33 && c <= 159) p_DrawImg(slot, px, py, static_cast<float>(c - 32));
-    float a = (Kerning(c) + adv) * m_DrawSizeX;
+    float a = (vg_Vantorell_Kerning(c) + adv) * m_DrawSizeX;
     px += stepX * a;
     py += stepY * a;
   }
@@ -265,8 +249,8 @@ int c_MyApp::p_OnRender() {
   // of being drawn again; the copy is taken once that beginning has stayed the same for two
   // frames. What follows is drawn over it as usual.
   int same = p_SameAsLastReplay(list, count);
-  std::array<float, 9> key = {static_cast<float>(devW), static_cast<float>(devH), m_ClsR, m_ClsG,
-                              m_ClsB, m_ClsAlpha, bx, m_ImageScale,
+  std::array<float, 9> key = {static_cast<float>(devW), static_cast<float>(devH), m_ClsR,
+                              m_ClsG, m_ClsB, m_ClsAlpha, bx, m_ImageScale,
                               static_cast<float>(m_ImageLoads)};
   // The sequencer draws and reads back its own pictures; it keeps the plain replay.
   bool copies = vg_Vantorell_HasMusic != 1;
@@ -314,18 +298,18 @@ void c_MyApp::p_ReplayRecords(int from, int to) {
   const float* list = m_DrawList.Data();
   for (int at = from; at + kDrawRecord <= to; at += kDrawRecord) {
     const float* rec = list + at;
-    vg_graphics_SetAlpha(rec[7]);
-    vg_graphics_SetColor(rec[10], rec[11], rec[12]);
+    vg_graphics_SetAlpha(rec[kRecAlpha]);
+    vg_graphics_SetColor(rec[kRecRed], rec[kRecGreen], rec[kRecBlue]);
     vg_graphics_SetBlend(0);
-    float kind = rec[0];
+    float kind = rec[kRecKind];
+    float x = rec[kRecX] * sx + bx, y = rec[kRecY] * sy + by;
     if (kind == kRectKind) {
-      vg_graphics_DrawRect(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
+      vg_graphics_DrawRect(x, y, rec[kRecW] * sx, rec[kRecH] * sy);
     } else if (kind == kOvalKind) {
-      vg_graphics_DrawEllipse(rec[1] * sx + bx, rec[2] * sy + by, rec[4] * sx, rec[5] * sy);
+      vg_graphics_DrawEllipse(x, y, rec[kRecW] * sx, rec[kRecH] * sy);
     } else if (c_Image* image = p_RecordImage(rec)) {
-      vg_graphics_DrawImage2(image, rec[1] * sx + bx, rec[2] * sy + by, rec[3],
-                             rec[4] * sx * m_ImageScale, rec[5] * sy * m_ImageScale,
-                             static_cast<int>(rec[6]));
+      vg_graphics_DrawImage2(image, x, y, rec[kRecRot], rec[kRecW] * sx * m_ImageScale,
+                             rec[kRecH] * sy * m_ImageScale, static_cast<int>(rec[kRecFrame]));
     }
   }
 }
@@ -337,20 +321,20 @@ int c_MyApp::p_SameAsLastReplay(const float* list, int count) const {
   for (; at + kDrawRecord <= n; at += kDrawRecord) {
     const float* a = list + at;
     const float* b = m_LastList.data() + at;
-    if (!std::equal(a, a + 8, b) || !std::equal(a + 10, a + 14, b + 10)) break;
+    bool same = std::equal(a, a + kRecAlpha + 1, b) &&
+                std::equal(a + kRecRed, a + kRecMode + 1, b + kRecRed);
+    if (!same) break;
   }
   return at;
 }
 
 c_Image* c_MyApp::p_RecordImage(const float* rec) {
-  float kind = rec[0];
+  float kind = rec[kRecKind], frame = rec[kRecFrame];
   if (!(kind > -1 && kind < static_cast<float>(m_Images.Length()))) return nullptr;
   c_Image* image = m_Images[static_cast<int>(kind)];
   // A frame outside the image would read past its frame table; such a record is skipped like
   // one whose slot is empty.
-  if (!image || !(rec[6] > -1) || !(rec[6] < static_cast<float>(image->p_Frames()))) {
-    return nullptr;
-  }
+  if (!image || !(frame > -1) || !(frame < static_cast<float>(image->p_Frames()))) return nullptr;
   return image;
 }
 
@@ -366,19 +350,19 @@ int c_MyApp::p_LastCoveringRecord(int devW, int devH, float bx, float by) {
   };
   for (int at = count - kDrawRecord; at >= 0; at -= kDrawRecord) {
     const float* rec = list + at;
-    if (!(rec[7] >= 1)) continue;  // alpha below 1 lets what is under it show
-    float x = rec[1] * m_ScaleX + bx, y = rec[2] * m_ScaleY + by;
-    if (rec[0] == kRectKind) {
-      if (covers(x, x + rec[4] * m_ScaleX, y, y + rec[5] * m_ScaleY)) return at;
+    if (!(rec[kRecAlpha] >= 1)) continue;  // alpha below 1 lets what is under it show
+    float x = rec[kRecX] * m_ScaleX + bx, y = rec[kRecY] * m_ScaleY + by;
+    if (rec[kRecKind] == kRectKind) {
+      if (covers(x, x + rec[kRecW] * m_ScaleX, y, y + rec[kRecH] * m_ScaleY)) return at;
       continue;
     }
     c_Image* image = p_RecordImage(rec);
-    if (!image || rec[3] != 0) continue;
-    float ix = rec[4] * m_ScaleX * m_ImageScale, jy = rec[5] * m_ScaleY * m_ImageScale;
+    if (!image || rec[kRecRot] != 0) continue;
+    float ix = rec[kRecW] * m_ScaleX * m_ImageScale, jy = rec[kRecH] * m_ScaleY * m_ImageScale;
     float left = x - image->m_tx * ix, right = x + (image->m_width - image->m_tx) * ix;
     float top = y - image->m_ty * jy, bottom = y + (image->m_height - image->m_ty) * jy;
     if (covers(left, right, top, bottom) &&
-        vg_graphics_FrameOpaque(image, static_cast<int>(rec[6]))) {
+        vg_graphics_FrameOpaque(image, static_cast<int>(rec[kRecFrame]))) {
       return at;
     }
   }

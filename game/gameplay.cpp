@@ -1,6 +1,7 @@
-// The game screen's frame: the ship, its bullets, the one enemy, the letter objects, the
-// bonus and the score line, and the pause request. p_OnUpdate calls p_Game then p_InGame on
-// screen 10; the credits phase lives in credits_roll.cpp, the effects in effects.cpp.
+// The game screen's frame: the ship, its bullets, the one enemy, the bonus and the score
+// line, and the pause request. p_OnUpdate calls p_Game then p_InGame on kScreenGame; the
+// letter objects are in objects.cpp, the credits phase in credits_roll.cpp, the effects in
+// effects.cpp.
 #include <cmath>
 #include <cstdlib>
 
@@ -10,22 +11,6 @@
 #include "game/myapp.h"
 
 namespace {
-
-// m_Actors entries.
-enum {
-  kPlayerX = 1,
-  kPlayerY = 2,
-  kCooldown = 3,
-  kTargetY = 4,
-  kEnemyX = 5,
-  kEnemyY = 6,
-  kEnemyHealth = 7,
-  kStarDriftX = 51,
-  kStarDriftY = 52,
-};
-
-constexpr int kBullets = 25;
-constexpr int kObjects = 501;
 
 const char* const kStory[8] = {
     "We join our hero as",  "he nears the end of",   "his epic adventure.",    "",
@@ -48,53 +33,18 @@ int c_MyApp::p_ResetPlayers() {
 int c_MyApp::p_Fire(float x, float y) {
   int slot = -1;
   for (int i = 0; i < kBullets; ++i) {
-    if (m_Bullets[i * 10] == 0) slot = i;
+    if (m_Bullets[i * kPoolRecord + kBulActive] == 0) slot = i;
   }
   if (slot < 0) return 0;
-  float* b = &m_Bullets[slot * 10];
-  b[0] = 1;
-  b[1] = x;
-  b[2] = y;
-  b[3] = 20;
-  b[4] = 0;
-  b[5] = vg_random_Rnd() * 360;
-  b[6] = vg_random_Rnd() * 24 - 12;
-  b[9] = static_cast<float>(m_Coins / 4);
-  return 0;
-}
-
-int c_MyApp::p_AddObj(int type, float x, float y, int frame) {
-  int slot = 0;  // a full pool gives up record 0
-  for (int i = 0; i < kObjects; ++i) {
-    if (m_Objects[i * 10] == 0) {
-      slot = i;
-      break;
-    }
-  }
-  int stored = type;
-  if (type == 2) stored = 1;
-  if (type == 3) stored = 2;
-  if (type == 9 && frame > 1024) stored = 10;
-  float w = vg_Vantorell_jscrw;
-  float offset = 0;
-  if (type == 2 || type == 3 || type == 9) offset = w + w * vg_random_Rnd();
-  float health = 1 + 2 * vg_random_Rnd();
-  if (m_Phase == 3) health = 1;
-  if (m_Phase == 3 && m_PhaseTimer >= 6051) {
-    health = 32;
-    stored = 4;
-  }
-  float* o = &m_Objects[slot * 10];
-  o[0] = static_cast<float>(stored);
-  o[1] = x;
-  o[2] = y;
-  o[3] = offset;
-  o[4] = 0;
-  o[5] = 160;
-  o[6] = 0;
-  o[7] = static_cast<float>(frame);
-  o[8] = m_DrawSizeX;
-  o[9] = health;
+  float* b = &m_Bullets[slot * kPoolRecord];
+  b[kBulActive] = 1;
+  b[kBulX] = x;
+  b[kBulY] = y;
+  b[kBulDX] = 20;
+  b[kBulDY] = 0;
+  b[kBulAngle] = vg_random_Rnd() * 360;
+  b[kBulSpin] = vg_random_Rnd() * 24 - 12;
+  b[kBulPower] = static_cast<float>(m_Coins / 4);
   return 0;
 }
 
@@ -104,20 +54,18 @@ int c_MyApp::p_Gimme(int points, float x, float y) {
   int p = p_FreeParticle();
   if (p < 0) return 0;
   float* r = &m_Particles[p];
-  r[0] = 99;
-  r[1] = x;
-  r[2] = y;
-  r[3] = 0;
-  r[4] = -0.25f;
-  r[5] = std::floor(vg_random_Rnd() * 360.99f);
-  r[6] = vg_random_Rnd() * 14 - 7;
-  r[7] = 1;
-  r[8] = 3;
-  r[9] = static_cast<float>(points);
+  r[kPartKind] = kPartNumber;
+  r[kPartX] = x;
+  r[kPartY] = y;
+  r[kPartDX] = 0;
+  r[kPartDY] = -0.25f;
+  r[kPartAngle] = std::floor(vg_random_Rnd() * 360.99f);
+  r[kPartSpin] = vg_random_Rnd() * 14 - 7;
+  r[kPartLife] = 1;
+  r[kPartColour] = 3;
+  r[kPartFrame] = static_cast<float>(points);
   return 0;
 }
-
-bool c_MyApp::p_EffectsOn() { return m_Settings[5] == 1 || m_Settings[5] == 2; }
 
 int c_MyApp::p_Game() {
   float w = vg_Vantorell_jscrw, h = vg_Vantorell_jscrh;
@@ -139,7 +87,7 @@ int c_MyApp::p_Game() {
   m_Actors[kPlayerY] += (t - m_Actors[kPlayerY]) * 0.0625f;
   m_Actors[kTargetY] = t < 32 ? 32 : (t > h - 32 ? h - 32 : t);
 
-  p_DrawImg(1, m_Actors[kPlayerX], m_Actors[kPlayerY], 0);
+  p_DrawImg(kImgSprites, m_Actors[kPlayerX], m_Actors[kPlayerY], 0);
 
   if (m_Actors[kPlayerX] < 32) m_Actors[kPlayerX] += 1;
   if (m_Actors[kPlayerX] > 30 && m_Phase == 0) m_Phase = 1;
@@ -170,7 +118,7 @@ int c_MyApp::p_Game() {
 }
 
 void c_MyApp::p_FireControl() {
-  bool held = m_PointerDown > 0 || p_PlayKey(10, 1, 0) || p_PlayKey(11, 1, 0);
+  bool held = m_PointerDown > 0 || p_PlayKey(kGameFire, 1, 0) || p_PlayKey(kGameB, 1, 0);
   if (m_Actors[kCooldown] > 0) m_Actors[kCooldown] -= 1;
   if (!held) {
     // Releasing re-arms fire, so every new press shoots at once.
@@ -179,7 +127,7 @@ void c_MyApp::p_FireControl() {
   }
   if (m_Actors[kCooldown] < 1 && m_Actors[kPlayerX] > 30) {
     m_Actors[kCooldown] = 10;
-    p_PlaySFX(1, 1);
+    p_PlaySFX(kSfxShot, 1);
     p_Fire(m_Actors[kPlayerX], m_Actors[kPlayerY]);
   }
 }
@@ -211,7 +159,7 @@ void c_MyApp::p_DrawEnemy() {
   int tick = (vg_app_Millisecs() / 300) % 6;
   if (tick < 0) tick += 6;
   p_ResetDraw();
-  p_DrawImg(1, ex, ey, static_cast<float>(8 + tick));
+  p_DrawImg(kImgSprites, ex, ey, static_cast<float>(8 + tick));
   p_SetCol(255, 255, 0);
   p_Text(ex, ey + 32, String(m_Bonus), 1, 1);
   p_SetCol(180, 0, 0);
@@ -247,111 +195,38 @@ void c_MyApp::p_Story() {
 void c_MyApp::p_DoBullets() {
   float w = vg_Vantorell_jscrw, h = vg_Vantorell_jscrh;
   for (int i = 0; i < kBullets; ++i) {
-    float* b = &m_Bullets[i * 10];
-    if (b[0] == 0) continue;
-    b[1] += b[3];
-    b[2] += b[4];
-    b[5] += b[6];
+    float* b = &m_Bullets[i * kPoolRecord];
+    if (b[kBulActive] == 0) continue;
+    b[kBulX] += b[kBulDX];
+    b[kBulY] += b[kBulDY];
+    b[kBulAngle] += b[kBulSpin];
     p_SetSize(1);
-    p_SetRot(-b[5]);
-    p_DrawImg(1, b[1], b[2], 1);
+    p_SetRot(-b[kBulAngle]);
+    p_DrawImg(kImgSprites, b[kBulX], b[kBulY], 1);
     p_SetRot(0);
-    p_DrawImg(1, b[1], b[2], 2);
-    if (b[1] > w + 32) {
-      b[0] = 0;
+    p_DrawImg(kImgSprites, b[kBulX], b[kBulY], 2);
+    if (b[kBulX] > w + 32) {
+      b[kBulActive] = 0;
       continue;
     }
     if (m_Phase != 1) continue;
     float ex = m_Actors[kEnemyX], ey = m_Actors[kEnemyY];
-    if (std::fabs(b[1] - ex) >= 24 || std::fabs(b[2] - ey) >= 24) continue;
+    if (std::fabs(b[kBulX] - ex) >= 24 || std::fabs(b[kBulY] - ey) >= 24) continue;
     m_Actors[kEnemyHealth] -= 1;
-    b[0] = 0;
+    b[kBulActive] = 0;
     m_Score += 1;
-    p_Debris(b[1], b[2], 10);
-    if (p_EffectsOn()) p_PlaySFXRaw(3 + static_cast<int>(vg_random_Rnd() * 2.9f), 1, 1, 0);
+    p_Debris(b[kBulX], b[kBulY], 10);
+    if (p_EffectsOn()) p_PlaySFXRaw(kSfxHit + static_cast<int>(vg_random_Rnd() * 2.9f), 1, 1, 0);
     // Tested at the hit itself: the phase changes at once, so the enemy falls exactly once
     // and later bullets of this frame fly on.
     if (m_Actors[kEnemyHealth] < 0) {
       m_Phase = 2;
-      p_PlaySFX(2, 1);
+      p_PlaySFX(kSfxExplosion, 1);
       vg_audio_StopMusic();
       m_MusicOn = 0;
       m_PhaseTimer = 120;
       p_Gimme(m_Bonus, ex, ey);
       p_AddTXT(w / 2, h / 2, "CONGRATULATIONS!", 4);
-    }
-  }
-  p_ResetDraw();
-}
-
-void c_MyApp::p_DoObjects() {
-  float w = vg_Vantorell_jscrw, h = vg_Vantorell_jscrh;
-  for (int i = 0; i < kObjects; ++i) {
-    float* o = &m_Objects[i * 10];
-    int type = static_cast<int>(o[0]);
-    if (type <= 0) continue;
-    if (o[3] > 0) {
-      o[3] *= 0.93f;
-      o[4] = 0;
-    }
-    if (o[3] < 4) o[3] -= 0.5f;
-    if (o[3] < 0) o[3] = 0;
-
-    if (o[5] > 0) o[5] -= 1;
-    if (o[5] < 1) {
-      o[2] += o[4];
-      if (type == 1 || type == 2 || type == 4 || type == 9 || type == 10) {
-        o[4] -= vg_random_Rnd() * 0.025f;
-      }
-    }
-    if (m_Phase == 2) o[4] = 0;
-
-    float x = o[1] + o[3], y = o[2], size = o[8];
-    int frame = static_cast<int>(o[7]);
-    p_SetSize(size);
-    if (type == 1 || type == 2 || type == 4) {
-      if (type == 1) {
-        p_SetCol(255, 255, 255);
-      } else {
-        p_SetCol(240, 240, 60);
-      }
-      if (frame > 0 && frame < 128) p_DrawImg(m_CurFont, x, y, static_cast<float>(frame));
-    } else if (type == 9 || type == 10) {
-      // Name pictures are loaded unscaled, so the draw size undoes the image scale.
-      p_SetSize(m_ImgLevel == 2 ? 2.0f : (m_ImgLevel == 4 ? 4.0f : 1.0f));
-      p_SetCol(255, 255, 255);
-      p_DrawImg(type - 7, x, y, static_cast<float>(frame % 1024));
-    }
-    m_HitW = (type == 9 || type == 10) ? 12 : 6;
-
-    for (int j = 0; j < kBullets; ++j) {
-      float* b = &m_Bullets[j * 10];
-      if (b[0] == 0) continue;
-      if (std::fabs(b[1] - x) >= size * 8 + 6 || std::fabs(b[2] - y) >= m_HitW * size + 12) {
-        continue;
-      }
-      o[9] -= 1;
-      b[9] -= 1;
-      if (b[9] < 1) b[0] = 0;
-      if (type == 1) {
-        m_Score += 1;
-      } else if (type == 2) {
-        m_Score += 100;
-        m_Coins += 1;
-        p_PlaySFX(7, 1);
-        if (m_Coins % 4 == 0) p_PlaySFX(6, 1);
-      } else if (type == 4) {
-        m_Score += 5;
-      }
-      p_Debris(b[1], b[2], 4);
-      if (p_EffectsOn()) p_PlaySFXRaw(3 + static_cast<int>(vg_random_Rnd() * 2.9f), 1, 1, 0);
-    }
-
-    if (o[9] < 1) {
-      o[0] = 0;
-      m_Score += 5;
-    } else if (o[1] < -256 || o[2] < -128 || o[1] > w + 256 || o[2] > h + 128) {
-      o[0] = 0;
     }
   }
   p_ResetDraw();
@@ -371,7 +246,7 @@ void c_MyApp::p_ScoreLine() {
 int c_MyApp::p_InGame() {
   p_ResetDraw();
   m_MenuSlide = -32;
-  bool request = p_PlayKeyAll(99, 0) > 0 || (vg_Vantorell_isOuya == 1 && p_PlayKeyAll(13, 0) > 0);
+  bool request = p_PlayKeyAll(kGameBack, 0) > 0 || (vg_Vantorell_isOuya == 1 && p_PlayKeyAll(kGameD, 0) > 0);
   if (request && !m_Paused && !m_KeyLatch) {
     m_KeyLatch = 1;
     p_RequestPause();
@@ -379,7 +254,7 @@ int c_MyApp::p_InGame() {
   if (!m_HideHud) {
     // The icon needs a fresh touch (m_BackLatch clears when the pointer lifts), so the
     // press that resumes the game cannot pause it again at once.
-    if (p_Button(97, 16, 16, 0) && !m_Paused && !m_BackLatch) {
+    if (p_Button(kImgIcons, 16, 16, 0) && !m_Paused && !m_BackLatch) {
       m_BackLatch = 1;
       p_RequestPause();
     }
@@ -394,5 +269,5 @@ void c_MyApp::p_RequestPause() {
   m_Paused = 1;
   m_PauseStage = 1;
   m_PauseChoice = 0;
-  p_PlaySFX(98, 0.5f);
+  p_PlaySFX(kSfxSelect, 0.5f);
 }

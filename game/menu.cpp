@@ -1,6 +1,7 @@
-// The title menu (screen 1) of c_MyApp: title art, the score panel, the two-item carousel
-// (play, options) driven by keys, pads, taps and drags, and the credits icon; plus screen 2,
-// which files the last score into the tables. Both run from the update's dispatcher.
+// The title menu (kScreenMenu) of c_MyApp: title art, the score panel, the two-item
+// carousel (play, options) driven by keys, pads, taps and drags, and the credits icon; plus
+// kScreenEnterMenu, which files the last score into the tables. Both run from the update's
+// dispatcher.
 #include <cmath>
 
 #include "framework/app.h"
@@ -39,7 +40,7 @@ int c_MyApp::p_LoadMenu() {
 
 int c_MyApp::p_Menu() {
   float W = vg_Vantorell_jscrw, H = vg_Vantorell_jscrh;
-  // 1. New picture.
+  // New picture.
   p_CLS2D(0, 0, 80, 1);
   m_ClipX = 0;
   m_ClipY = 0;
@@ -50,32 +51,32 @@ int c_MyApp::p_Menu() {
   float slide = static_cast<float>(m_MenuSlide);
   bool boxOpen = m_OptionsOpen || m_CreditsOpen || m_BadgesOpen;
 
-  // 2. Back key: leaves the program; the television console asks first.
+  // Back key: leaves the program; the television console asks first.
   if (!m_BackLatch && !m_KeyLatch) {
-    bool back = p_PlayKeyAll(99, 1) > 0;
+    bool back = p_PlayKeyAll(kGameBack, 1) > 0;
     if (vg_Vantorell_isOuya == 0) {
       if (back) vg_app_EndApp();
     } else if (back || vg_input_KeyDown(27)) {
-      m_Screen = 4;
+      m_Screen = kScreenQuitPrompt;
       m_BackLatch = 1;
       m_KeyLatch = 1;
     }
   }
 
-  // 3, 4. Backdrop and title.
-  for (int img = 1; img <= 3; ++img) p_DrawImg(img, -64, -64, 0);
+  // Backdrop and title.
+  for (int img = kImgSprites; img <= kImgNamesB; ++img) p_DrawImg(img, -64, -64, 0);
   p_SetSize(3);
-  p_DrawImg(99, W / 2, H / 2 + 16 * slide, 0);
+  p_DrawImg(kImgMenu, W / 2, H / 2 + 16 * slide, 0);
   p_SetSize(2);
-  p_DrawImg(98, 0.4f * W, 128 + 12 * slide, 0);
+  p_DrawImg(kImgLogo, 0.4f * W, 128 + 12 * slide, 0);
   p_SetSize(1);
 
-  // 5. Side panel.
+  // Side panel.
   float panelX = W - m_PanelW - 4 * slide;
   p_SetCol(0, 0, 0, 0.4f);
   p_Rect(panelX, 0, m_PanelW, H);
 
-  // 6. Score tables. Without a loaded font the line height is 0; one pixel keeps the count
+  // Score tables. Without a loaded font the line height is 0; one pixel keeps the count
   // defined and the clamp below brings it back to ten lines.
   int lineH = static_cast<int>(1.5f * static_cast<float>(m_ImageInfo[3 * m_CurFont + 1]));
   if (lineH < 1) lineH = 1;
@@ -97,12 +98,12 @@ int c_MyApp::p_Menu() {
   }
   p_ResetDraw();
 
-  // 7. Selection.
+  // Selection.
   if (m_MenuItem != 1 && m_MenuItem != 2) m_MenuItem = 1;
   if (m_MenuItem == 1) m_TuneChoice = 1;
   if (m_MenuItem == 2) m_GearAngle += 0.5f;
 
-  // 8. Eased scroll and a fling that dies away.
+  // Eased scroll and a fling that dies away.
   if (!m_PointerDown) m_DragSpeed = 0;
   m_ScrollTarget += m_Fling;
   m_Scroll += (m_ScrollTarget - m_Scroll) / 8;
@@ -111,7 +112,7 @@ int c_MyApp::p_Menu() {
     if (std::fabs(m_Fling) < 3) m_Fling = 0;
   }
 
-  // 9. Layout.
+  // Layout.
   m_MenuVertical = 1 - m_Landscape;
   float refX = (W - m_PanelW) / 2, refY;
   float itemX[kItems + 1], itemY[kItems + 1];
@@ -126,7 +127,7 @@ int c_MyApp::p_Menu() {
   }
   refY = m_MenuVertical ? 0.6f * H : H - 96;
 
-  // 10. Carousel edges pull the row back.
+  // Carousel edges pull the row back.
   if (m_MenuVertical) {
     if (itemY[1] > 0.75f * H) {
       m_MenuItem = 1;
@@ -147,8 +148,9 @@ int c_MyApp::p_Menu() {
     }
   }
 
-  // 11, 12. Items and taps on them.
-  float imgW = m_ImageInfo[3 * 95] * m_ImageScale, imgH = m_ImageInfo[3 * 95 + 1] * m_ImageScale;
+  // Items and taps on them.
+  float imgW = m_ImageInfo[3 * kImgButtons] * m_ImageScale;
+  float imgH = m_ImageInfo[3 * kImgButtons + 1] * m_ImageScale;
   int nearest = 1;
   float nearestD = 0;
   bool tapSelected = false;
@@ -164,16 +166,9 @@ int c_MyApp::p_Menu() {
     p_SetSize(scale);
     p_SetCol(255, 255, 255, alpha);
     if (k == 1) {
-      p_DrawImg(95, itemX[k], itemY[k], 0);
+      p_DrawImg(kImgButtons, itemX[k], itemY[k], 0);
     } else {
-      // Three gears turning against each other.
-      p_SetRot(0.66f * m_GearAngle);
-      p_DrawImg(95, itemX[k], itemY[k], 8);
-      p_SetRot(-0.33f * m_GearAngle);
-      p_DrawImg(95, itemX[k], itemY[k], 9);
-      p_SetRot(-m_GearAngle);
-      p_DrawImg(95, itemX[k], itemY[k], 10);
-      p_SetRot(0);
+      p_DrawGear(itemX[k], itemY[k]);
     }
     if (m_PointerDown && p_MouseIn_Centered(itemX[k], itemY[k], imgW * scale, imgH * scale)) {
       if (selected) {
@@ -186,31 +181,31 @@ int c_MyApp::p_Menu() {
         m_ItemLock = k;
         m_BackLatch = 1;
         m_KeyLatch = 1;
-        p_PlaySFX(99, 1);
+        p_PlaySFX(kSfxCursor, 1);
       }
     }
   }
   p_ResetDraw();
 
-  // 13. Confirm button under the play item.
+  // Confirm button under the play item.
   if (m_MenuItem == 1) {
     p_SetSize(3, 2.5f);
     p_SetCol(100, 255, 100, 0.3f);
-    if (p_Button(97, W - 70, H - 48 - 4 * slide, 3)) tapSelected = true;
+    if (p_Button(kImgIcons, W - 70, H - 48 - 4 * slide, 3)) tapSelected = true;
     p_ResetDraw();
   }
 
-  // 14. Activation.
+  // Activation.
   bool pressed = tapSelected;
-  const int kFireKeys[6] = {10, 11, 12, 13, 16, 17};
+  const int kFireKeys[4] = {kGameFire, kGameB, kGameC, kGameD};
   for (int key : kFireKeys) pressed = pressed || p_PlayKeyAll(key, 1) > 0;
   if (pressed && !m_BackLatch && !m_KeyLatch && !boxOpen) {
     m_BackLatch = 1;
     m_KeyLatch = 1;
-    p_PlaySFX(98, 1);
+    p_PlaySFX(kSfxSelect, 1);
     if (m_MenuItem == 1) {
       m_TuneChoice = 1;
-      m_Screen = 11;
+      m_Screen = kScreenLoadGame;
     } else {
       m_OptionsOpen = 1;
       m_OptionsCursor = 0;
@@ -218,18 +213,18 @@ int c_MyApp::p_Menu() {
     boxOpen = m_OptionsOpen != 0;
   }
 
-  // 15. The item nearest the middle becomes the selection unless a key or tap chose one.
+  // The item nearest the middle becomes the selection unless a key or tap chose one.
   if (nearest != m_MenuItem && m_ItemLock == 0) {
     m_MenuItem = nearest;
-    p_PlaySFX(99, 1);
+    p_PlaySFX(kSfxCursor, 1);
   }
   if (std::fabs(m_Scroll - m_ScrollTarget) < 32) m_ItemLock = 0;
 
-  // 16. Keyboard and pad moves.
+  // Keyboard and pad moves.
   if (!m_KeyLatch && !boxOpen) {
     int move = 0;
-    if (m_MenuItem == 2 && (p_PlayKeyAll(0, 1) > 0 || p_PlayKeyAll(3, 1) > 0)) move = 1;
-    if (m_MenuItem == 1 && (p_PlayKeyAll(8, 1) > 0 || p_PlayKeyAll(5, 1) > 0)) move = 2;
+    if (m_MenuItem == 2 && (p_PlayKeyAll(kGameUp, 1) > 0 || p_PlayKeyAll(kGameLeft, 1) > 0)) move = 1;
+    if (m_MenuItem == 1 && (p_PlayKeyAll(kGameDown, 1) > 0 || p_PlayKeyAll(kGameRight, 1) > 0)) move = 2;
     if (move) {
       m_MenuItem = move;
       m_KeyLatch = 1;
@@ -237,31 +232,31 @@ int c_MyApp::p_Menu() {
       m_ScrollTarget = (1 - move) * kItemStep;
       m_Fling = 0;
       m_DragSpeed = 0;
-      p_PlaySFX(99, 1);
-    } else if (p_PlayKeyAll(15, 1) > 0) {
+      p_PlaySFX(kSfxCursor, 1);
+    } else if (p_PlayKeyAll(kGameR1, 1) > 0) {
       m_CreditsOpen = 1;
       m_KeyLatch = 1;
-      p_PlaySFX(99, 1);
+      p_PlaySFX(kSfxCursor, 1);
       boxOpen = true;
     }
   }
 
-  // 17. Credits icon.
+  // Credits icon.
   float iconY = 32 + 4 * slide;
   p_SetSize(0.35f);
-  p_DrawImg(93, W - 70, iconY, 0);
-  float iconW = m_ImageInfo[3 * 93] * m_ImageScale * 0.35f;
-  float iconH = m_ImageInfo[3 * 93 + 1] * m_ImageScale * 0.35f;
+  p_DrawImg(kImgStudioMark, W - 70, iconY, 0);
+  float iconW = m_ImageInfo[3 * kImgStudioMark] * m_ImageScale * 0.35f;
+  float iconH = m_ImageInfo[3 * kImgStudioMark + 1] * m_ImageScale * 0.35f;
   if (m_PointerDown && !m_BackLatch && !boxOpen &&
       p_MouseIn_Centered(W - 70, iconY, iconW, iconH)) {
     m_CreditsOpen = 1;
     m_BackLatch = 1;
-    p_PlaySFX(99, 1);
+    p_PlaySFX(kSfxCursor, 1);
     boxOpen = true;
   }
   p_ResetDraw();
 
-  // 18. Dragging the carousel; a real drag no longer counts as a tap.
+  // Dragging the carousel; a real drag no longer counts as a tap.
   if (!boxOpen && m_PointerDown) {
     int moved = m_MenuVertical ? m_MouseY - m_PrevMouseY : m_MouseX - m_PrevMouseX;
     m_DragSpeed = 1.5f * static_cast<float>(moved);

@@ -8,6 +8,7 @@
 
 #include "framework/app.h"
 #include "framework/random.h"  // vg_random_Seed, vg_random_Rnd/Rnd2/Rnd3: the one generator
+#include "game/names.h"
 #include "runtime/array.h"
 #include "runtime/string.h"
 
@@ -25,17 +26,21 @@ constexpr int kDrawRecord = 15;
 constexpr int kDrawListFloats = 37500;
 constexpr int kDrawListLimit = 37484;
 
+// Letter spacing of the game's fonts, added to a font's advance width (text layout and the
+// shootable letters).
+int vg_Vantorell_Kerning(int c);
+
 class c_MyApp : public c_App {
  public:
   // ---- Shared state (start values are those after p_OnCreate; the constructor zeroes all
   // ---- scalars and allocates the arrays with the lengths given).
   int m_Fullscreen = 0;       // 1 while full screen
   int m_PointerMode = 0;      // 1 once the start gate has been clicked
-  int m_Screen = 0;           // 1 menu, 2 enter menu, 4 quit prompt, 5 start gate, 10 game, 11 load game
+  int m_Screen = 0;           // a GameScreen (game/names.h)
   int m_DevW = 0, m_DevH = 0; // device size last seen by the render step
   c_ZqPlayer* m_Music = nullptr;
   float m_TiltX0 = 0, m_TiltY0 = 0;
-  Array<c_Image*> m_Images;   // 100 image slots
+  Array<c_Image*> m_Images;   // kImageSlots, by ImageSlot
   Array<int> m_ImageInfo;     // 300: width, height, frames per slot (advance, line height, 128 for fonts)
   int m_Loading = 0;          // loader stage, 0 when not loading
   int m_TuneChoice = 0;       // 2 after OnCreate; game mode / sequencer tune 1..3
@@ -47,16 +52,16 @@ class c_MyApp : public c_App {
   Array<int> m_BadgePopupId;     // 15
   Array<int> m_BadgePopupTimer;  // 15
   Array<bool> m_BadgeFlags;      // 256
-  Array<int> m_PadKeys;          // 20; entry 19 is the back key
-  Array<int> m_Settings;         // 25; entry 5 = 1 (sound mode)
+  Array<int> m_PadKeys;          // kPadKeyCount; entry kPadBack is the back key
+  Array<int> m_Settings;         // kSettingCount, by SettingEntry; kSoundMode = kSoundAll
   Array<int> m_HighScores;       // 50
   Array<int> m_ChanMap;          // 33; entry i = i
   int m_RenderFps = 0;
   float m_ScaleX = 0, m_ScaleY = 0;
 
   // Draw list (game/drawlist.cpp).
-  int m_DrawCount = 0;           // floats used, a multiple of 15
-  Array<float> m_DrawList;       // 37500
+  int m_DrawCount = 0;           // floats used, a multiple of kDrawRecord
+  Array<float> m_DrawList;       // kDrawListFloats: records of DrawField
   // The replay's memory of earlier frames: the list as last replayed, how many of its floats
   // matched the one before, and the floats whose picture the kept window copy shows (-1 none)
   // with what else that picture depended on.
@@ -89,7 +94,7 @@ class c_MyApp : public c_App {
   Array<int> m_TouchY;           // 10; -3717 while up
   int m_BackLatch = 0, m_KeyLatch = 0;
   int m_CreditsOpen = 0, m_OptionsOpen = 0, m_BadgesOpen = 0;
-  Array<c_Sound*> m_Sounds;      // 100
+  Array<c_Sound*> m_Sounds;      // kSoundSlots, by SoundSlot
 
   // Controls (game/controls.cpp).
   float m_AnalogX = 0, m_AnalogY = 0;
@@ -101,15 +106,15 @@ class c_MyApp : public c_App {
   int m_ButtonHit = 0;
   float m_TiltShowX = 0, m_TiltShowY = 0;
 
-  // Loader and sound (game/loader.cpp).
+  // Loader and sound (game/loader.cpp, game/sound_window.cpp).
   int m_SfxChan = 0;             // round-robin position 0..23
   int m_JinglePlayed = 0;
   int m_SpinAngle = 0, m_SpinSize = 0;
 
   // Gameplay (game/gameplay.cpp).
-  Array<float> m_Actors;         // 512
-  Array<float> m_Bullets;        // 250: 25 records of 10
-  Array<float> m_Objects;        // 5100: records 0..500 used
+  Array<float> m_Actors;         // 512, by ActorEntry
+  Array<float> m_Bullets;        // kBullets records of BulletField
+  Array<float> m_Objects;        // 5100: kObjects records of ObjectField used
   int m_Phase = 0, m_PhaseTimer = 0;
   int m_Score = 0, m_ShownScore = 0, m_Bonus = 0, m_Coins = 0;
   int m_GameOver = 0;
@@ -119,9 +124,9 @@ class c_MyApp : public c_App {
   float m_ViewX = 0, m_ViewY = 0, m_ViewTargetX = 0, m_ViewTargetY = 0;
 
   // Effects (game/effects.cpp).
-  Array<float> m_Particles;      // 5100
+  Array<float> m_Particles;      // 5100: records of ParticleField
   int m_ParticleMax = 0;         // 250 from construction
-  Array<float> m_Stars;          // 5100
+  Array<float> m_Stars;          // 5100: records of StarField
   int m_StarCount = 0;           // 100 from construction
 
   // Title menu (game/menu.cpp).
@@ -155,13 +160,14 @@ class c_MyApp : public c_App {
   int p_OnSuspend() override;
   int p_OnResume() override;
   void mark() override;
-  // Update steps 9 and 10: mouse and touch positions in virtual pixels.
+  // Mouse and touch positions in virtual pixels, after the timing and before the latches.
   void p_TrackPointer();
-  // Update step 11: the back-key and key latches.
+  // The back-key and key latches: cleared once every key is up, closing the title menu's
+  // boxes on back.
   void p_UpdateLatches();
-  // Update step 12: the screen state machine and the overlay boxes.
+  // Runs the current screen (m_Screen) and then the overlay boxes over it.
   void p_DispatchScreen();
-  // Suspend/resume step: in a game the game comes back paused half way down.
+  // On suspend and resume: in a game the game comes back paused half way down.
   void p_PauseForSuspend();
 
   // ---- game/drawlist.cpp: recording the picture and replaying it fitted to the window.
@@ -179,7 +185,7 @@ class c_MyApp : public c_App {
   String p_rstr(int value, int width, String pad);
   // The next free record, or null when the list is full (the record is then dropped).
   float* p_NewRecord();
-  // Render steps 4 and 5: resize detection and the fit of the design screen.
+  // Notices a resized device and fits the design screen to it, before the replay.
   void p_FitScreen(int devW, int devH);
   // The image a draw-list record shows, or null when its slot or frame holds none.
   c_Image* p_RecordImage(const float* rec);
@@ -203,19 +209,29 @@ class c_MyApp : public c_App {
   int p_Button0(int image, float x, float y, float frame);
   int p_Touch(float x, float y, float w, float h);
   int p_MouseIn_Centered(float x, float y, float w, float h);
-  // Update step 14: iCade letters, the on-screen pad and the tilt control.
+  // After the screens: iCade letters, the on-screen pad and the tilt control.
   void p_ControlStep();
   void p_ReadICade();
   void p_OnScreenPad();
   void p_TiltControl();
 
-  // ---- game/loader.cpp: images, fonts, sounds, tunes, the staged loader and the start gate.
+  // ---- game/loader.cpp: images, fonts, sounds, the staged loader and the start gate.
   void p_ApplyResolution();
   int p_LoadImg(int slot, String name, int w, int h, int frames, int flags);
   int p_LoadImgRaw(int slot, String name, int w, int h, int frames, int flags);
   int p_LoadFont(int slot, String name, int advance, int lineHeight);
   int p_LoadSFX(int n);
-  // Plays only when the sound setting allows effects (1 or 2).
+  int p_Loader();
+  int p_Reload();
+  int p_WaitStart(int mode);
+  int p_LoadGame();
+
+  // ---- game/sound_window.cpp: playing effects and tunes, the window switch.
+  // Whether the sound setting lets effects play (kSoundAll, kSoundEffects).
+  bool p_EffectsOn();
+  // Whether it lets tunes play (kSoundAll, kSoundMusic).
+  bool p_MusicOn();
+  // Plays only when p_EffectsOn().
   int p_PlaySFX(int n, float rate, float volume, float pan);
   // Rate 1, pan 0.
   int p_PlaySFX(int n, float volume);
@@ -223,17 +239,12 @@ class c_MyApp : public c_App {
   int p_PlaySFXRaw(int n, float rate, float volume, float pan);
   int p_PlayTune(String name, int flags);
   int p_StopTune();
-  int p_Loader();
-  int p_Reload();
-  int p_WaitStart(int mode);
   int p_FullscreenFlip();
-  int p_LoadGame();
 
   // ---- game/gameplay.cpp: the game screen.
   int p_Game();
   int p_InGame();
   int p_Fire(float x, float y);
-  int p_AddObj(int type, float x, float y, int frame);
   int p_Gimme(int points, float x, float y);
   int p_ResetPlayers();
   int p_Rand(float lo, float hi);
@@ -243,15 +254,12 @@ class c_MyApp : public c_App {
   void p_DrawEnemy();
   void p_Story();
   void p_DoBullets();
-  void p_DoObjects();
   void p_ScoreLine();
-  // Whether the sound setting lets effects play (1 or 2).
-  bool p_EffectsOn();
   void p_RequestPause();
   // game/credits_roll.cpp: the credit groups and names of the credits phase.
   int p_CreditsRoll();
 
-  // ---- game/effects.cpp: particles, stars, floating text and names.
+  // ---- game/effects.cpp: particles and stars.
   int p_Ink(int colour, float brightness);
   int p_ResetParticles(int n);
   int p_FreeParticle();
@@ -262,8 +270,13 @@ class c_MyApp : public c_App {
   int p_DoParticles();
   int p_ResetStars(int n);
   int p_DoStars(float vx, float vy);
+
+  // ---- game/objects.cpp: shootable letters, stars and names, and the texts made of them.
+  int p_AddObj(int type, float x, float y, int frame);
   int p_AddTXT(float x, float y, String text, float size);
   int p_AddTwitter();
+  // The step of p_Game after the bullets: moves, draws and hits every object.
+  void p_DoObjects();
 
   // ---- game/menu.cpp: the title menu.
   int p_Menu();
@@ -273,6 +286,9 @@ class c_MyApp : public c_App {
   int p_PauseMenu();
   int p_OptionBox();
   int p_OuyaQuit();
+  // The options gear: three wheels of kImgButtons turning against each other by
+  // m_GearAngle, at the current size and colour (the title menu draws it too).
+  void p_DrawGear(float x, float y);
 
   // ---- game/record.cpp: the saved record of settings, badges and scores.
   int p_Save();

@@ -1,14 +1,11 @@
 // The pause menu shown over a running game (called by p_InGame while paused), the options
 // box overlay (run by the update's dispatcher while open or fading) and the quit prompt of the
-// television-console variant (screen 4). All three share the panel look and the input latches.
+// television-console variant (kScreenQuitPrompt). All three share the panel look and the input latches.
 #include "framework/app.h"
 #include "framework/audio.h"
 #include "game/myapp.h"
 
 namespace {
-
-// Keys whose release frees the options box's key latch.
-constexpr int kOptionKeys[] = {0, 3, 5, 8, 10, 11, 12, 13, 14, 15, 16, 17, 99};
 
 float vg_pause_Abs(float v) { return v < 0 ? -v : v; }
 
@@ -18,6 +15,7 @@ float vg_pause_Abs(float v) { return v < 0 ? -v : v; }
 // each passes the latches that guard its own input.
 static void vg_pause_Overscan(c_MyApp* app, float y, int& touchLatch, int& keyLatch) {
   float W = vg_Vantorell_jscrw;
+  int& overscan = app->m_Settings[kOverscanSetting];
   app->p_SetSize(2);
   app->p_SetCol(255, 255, 255, 1);
   app->p_Text(W / 2, y, String("L1 <      Overscan      > R1"), 1, 1);
@@ -26,25 +24,34 @@ static void vg_pause_Overscan(c_MyApp* app, float y, int& touchLatch, int& keyLa
   app->p_SetCol(0, 0, 0, 0.6f);
   app->p_Rect(W / 2 - 132, trackY - 4, 264, 8);
   app->p_SetCol(255, 255, 0, 1);
-  app->p_Rect(app->m_Settings[14] * 2.67f + W / 2 - 132 - 4, trackY - 8, 8, 16);
+  app->p_Rect(overscan * 2.67f + W / 2 - 132 - 4, trackY - 8, 8, 16);
   app->p_SetCol(255, 255, 255, 1);
   if (!touchLatch && app->p_MouseIn_Centered(W / 2, trackY, 256, 16)) {
     touchLatch = 1;
-    app->p_PlaySFX(98, 1);
-    app->m_Settings[14] = app->m_Settings[14] >= 32 ? 1 : 96;
+    app->p_PlaySFX(kSfxSelect, 1);
+    overscan = overscan >= 32 ? 1 : 96;
   }
   if (!keyLatch) {
-    if (app->p_PlayKeyAll(14, 1) > 0) {
-      if (app->m_Settings[14] > 0) app->m_Settings[14] -= 16;
+    if (app->p_PlayKeyAll(kGameL1, 1) > 0) {
+      if (overscan > 0) overscan -= 16;
       keyLatch = 1;
-    } else if (app->p_PlayKeyAll(15, 1) > 0) {
-      if (app->m_Settings[14] < 96) app->m_Settings[14] += 16;
+    } else if (app->p_PlayKeyAll(kGameR1, 1) > 0) {
+      if (overscan < 96) overscan += 16;
       keyLatch = 1;
     }
   }
-  if (app->m_Settings[14] < 1) app->m_Settings[14] = 1;
-  if (app->m_Settings[14] > 96) app->m_Settings[14] = 96;
-  vg_Vantorell_overscan = static_cast<float>(app->m_Settings[14]);
+  if (overscan < 1) overscan = 1;
+  if (overscan > 96) overscan = 96;
+  vg_Vantorell_overscan = static_cast<float>(overscan);
+}
+
+void c_MyApp::p_DrawGear(float x, float y) {
+  const float turn[3] = {0.66f, -0.33f, -1};
+  for (int g = 0; g < 3; ++g) {
+    p_SetRot(turn[g] * m_GearAngle);
+    p_DrawImg(kImgButtons, x, y, static_cast<float>(8 + g));
+  }
+  p_SetRot(0);
 }
 
 int c_MyApp::p_PauseMenu() {
@@ -84,20 +91,16 @@ int c_MyApp::p_PauseMenu() {
 
   p_SetSize(2);
   p_SetCol(50, 50, 250, 1);
-  if (p_Button(97, itemX[1], itemY[1], 3) && !m_BackLatch) act = 0;
+  if (p_Button(kImgIcons, itemX[1], itemY[1], 3) && !m_BackLatch) act = 0;
   p_SetCol(255, 50, 50, 1);
-  if (p_Button(97, itemX[0], itemY[0], 1) && !m_BackLatch) act = -1;
+  if (p_Button(kImgIcons, itemX[0], itemY[0], 1) && !m_BackLatch) act = -1;
 
   if (!m_OptionsOpen) m_GearAngle += 0.2f;
   p_SetSize(1);
   p_SetCol(255, 255, 255, 1);
-  const float turn[3] = {0.66f, -0.33f, -1};
-  for (int g = 0; g < 3; ++g) {
-    p_SetRot(turn[g] * m_GearAngle);
-    p_DrawImg(95, itemX[2], itemY[2], static_cast<float>(8 + g));
-  }
-  p_SetRot(0);
-  float gearW = m_ImageInfo[3 * 95] * m_ImageScale, gearH = m_ImageInfo[3 * 95 + 1] * m_ImageScale;
+  p_DrawGear(itemX[2], itemY[2]);
+  float gearW = m_ImageInfo[3 * kImgButtons] * m_ImageScale;
+  float gearH = m_ImageInfo[3 * kImgButtons + 1] * m_ImageScale;
   if (m_PointerDown && !m_BackLatch && p_MouseIn_Centered(itemX[2], itemY[2], gearW, gearH)) {
     act = 1;
   }
@@ -105,16 +108,16 @@ int c_MyApp::p_PauseMenu() {
   if (m_PauseChoice < -1 || m_PauseChoice > 1) m_PauseChoice = 0;
   p_SetSize(2.5f);
   p_SetCol(255, 255, 100, 1);
-  p_DrawImg(97, itemX[m_PauseChoice + 1], itemY[m_PauseChoice + 1], 6);
+  p_DrawImg(kImgIcons, itemX[m_PauseChoice + 1], itemY[m_PauseChoice + 1], 6);
   p_ResetDraw();
 
   if (act == 2 && !m_KeyLatch) {
-    bool up = p_PlayKeyAll(0, 1) > 0, left = p_PlayKeyAll(3, 1) > 0;
-    bool right = p_PlayKeyAll(5, 1) > 0, down = p_PlayKeyAll(8, 1) > 0;
+    bool up = p_PlayKeyAll(kGameUp, 1) > 0, left = p_PlayKeyAll(kGameLeft, 1) > 0;
+    bool right = p_PlayKeyAll(kGameRight, 1) > 0, down = p_PlayKeyAll(kGameDown, 1) > 0;
     int to = m_PauseChoice;
-    if (p_PlayKeyAll(99, 1) > 0) {
+    if (p_PlayKeyAll(kGameBack, 1) > 0) {
       act = 0;
-    } else if (p_PlayKeyAll(10, 1) > 0) {
+    } else if (p_PlayKeyAll(kGameFire, 1) > 0) {
       act = m_PauseChoice;
     } else if (m_PauseChoice == 0) {
       to = (left || up) ? -1 : (right ? 1 : 0);
@@ -126,27 +129,27 @@ int c_MyApp::p_PauseMenu() {
     if (act != 2 || to != m_PauseChoice) m_KeyLatch = 1;
     if (to != m_PauseChoice) {
       m_PauseChoice = to;
-      p_PlaySFX(98, to == 1 ? 1.2f : 0.8f, 0.5f, 0);
+      p_PlaySFX(kSfxSelect, to == 1 ? 1.2f : 0.8f, 0.5f, 0);
     }
   }
 
   if (act == 0) {
-    // Stays paused while the panel slides away; step 2 then unpauses.
+    // Stays paused while the panel slides away; the slide above unpauses once it is gone.
     m_Paused = 1;
     m_PauseStage = -1;
     m_BackLatch = 1;
-    p_PlaySFX(98, 0.5f);
+    p_PlaySFX(kSfxSelect, 0.5f);
   } else if (act == -1) {
     m_Paused = 0;
     m_PauseStage = -1;
     m_PauseSlide = -64;
     m_GameOver = 1;
     m_BackLatch = 1;
-    p_PlaySFX(98, 0.5f, 0.5f, 0);
+    p_PlaySFX(kSfxSelect, 0.5f, 0.5f, 0);
   } else if (act == 1) {
     m_OptionsOpen = 1;
     m_BackLatch = 1;
-    p_PlaySFX(99, 1);
+    p_PlaySFX(kSfxCursor, 1);
   }
   return 0;
 }
@@ -185,25 +188,21 @@ int c_MyApp::p_OptionBox() {
   m_GearAngle += 0.2f;
   p_SetSize(gearScale);
   p_SetCol(255, 255, 255, 1);
-  const float turn[3] = {0.66f, -0.33f, -1};
-  for (int g = 0; g < 3; ++g) {
-    p_SetRot(turn[g] * m_GearAngle);
-    p_DrawImg(95, gearX, gearY, static_cast<float>(8 + g));
-  }
-  p_SetRot(0);
+  p_DrawGear(gearX, gearY);
   p_SetSize(2);
   p_Text(gearX + 76, gearY, String("<[BACK]"), 0, 1);
-  float gearW = m_ImageInfo[3 * 95] * m_ImageScale * gearScale;
-  float gearH = m_ImageInfo[3 * 95 + 1] * m_ImageScale * gearScale;
+  float gearW = m_ImageInfo[3 * kImgButtons] * m_ImageScale * gearScale;
+  float gearH = m_ImageInfo[3 * kImgButtons + 1] * m_ImageScale * gearScale;
   bool close = !m_OptionsTouchLatch && !m_OptionsKeyLatch &&
                ((m_PointerDown && p_MouseIn_Centered(gearX, gearY, gearW, gearH)) ||
-                p_PlayKeyAll(99, 1) > 0);
+                p_PlayKeyAll(kGameBack, 1) > 0);
 
   bool hasMusic = vg_Vantorell_HasMusic == 1 || vg_Vantorell_HasMusicStream == 1;
   int modes = hasMusic ? 4 : 2;
-  if (m_Settings[5] < 0 || m_Settings[5] >= modes) m_Settings[5] = 0;
+  int& mode = m_Settings[kSoundMode];
+  if (mode < 0 || mode >= modes) mode = kSoundOff;
   static const char* const kSoundText[4] = {"Sound : Off", "Sound : SFX + Music", "Sound : SFX",
-                                            "Sound : Music"};
+                                            "Sound : Music"};  // by SoundMode
   static const char* const kSwitchText[2] = {"Sound : Off", "Sound : On"};
 
   // The rows shown this time, top to bottom; the cursor counts only these.
@@ -242,7 +241,7 @@ int c_MyApp::p_OptionBox() {
     float textX = 100;
     switch (row) {
       case kSound:
-        text = String(hasMusic ? kSoundText[m_Settings[5]] : kSwitchText[m_Settings[5]]);
+        text = String(hasMusic ? kSoundText[mode] : kSwitchText[mode]);
         break;
       case kICade:
         text = String(vg_Vantorell_iCadeControls == 1 ? "iCade : On" : "iCade : Off");
@@ -263,10 +262,11 @@ int c_MyApp::p_OptionBox() {
   p_ResetDraw();
 
   bool face = false;
-  for (int key = 10; key <= 15; ++key) face = face || p_PlayKeyAll(key, 1) > 0;
+  for (int key = kGameFire; key <= kGameR1; ++key) face = face || p_PlayKeyAll(key, 1) > 0;
   if (!activate && !close && !m_OptionsKeyLatch) {
     if (m_OptionsCursor == 0) {
-      if (p_PlayKeyAll(10, 1) > 0 || p_PlayKeyAll(11, 1) > 0 || p_PlayKeyAll(15, 1) > 0) {
+      if (p_PlayKeyAll(kGameFire, 1) > 0 || p_PlayKeyAll(kGameB, 1) > 0 ||
+          p_PlayKeyAll(kGameR1, 1) > 0) {
         close = true;
       }
     } else if (face) {
@@ -276,7 +276,7 @@ int c_MyApp::p_OptionBox() {
 
   if (close) {
     m_OptionsOpen = 0;
-    p_PlaySFX(99, 1);
+    p_PlaySFX(kSfxCursor, 1);
     p_Save();
     m_OptionsKeyLatch = 1;
     m_OptionsTouchLatch = 1;
@@ -292,13 +292,13 @@ int c_MyApp::p_OptionBox() {
     } else {
       if (row == kSound) {
         if (hasMusic) {
-          m_Settings[5] = (m_Settings[5] + 1) % 4;
-          if (m_Settings[5] == 0 || m_Settings[5] == 2) {
+          mode = (mode + 1) % 4;
+          if (!p_MusicOn()) {
             vg_audio_StopMusic();
             m_MusicOn = 0;
           }
         } else {
-          m_Settings[5] = 1 - m_Settings[5];
+          mode = kSoundAll - mode;
         }
       } else if (row == kICade) {
         vg_Vantorell_iCadeControls = 1 - vg_Vantorell_iCadeControls;
@@ -309,25 +309,25 @@ int c_MyApp::p_OptionBox() {
       }
       m_OptionsKeyLatch = 1;
       m_OptionsTouchLatch = 1;
-      p_PlaySFX(99, 1);
+      p_PlaySFX(kSfxCursor, 1);
     }
   } else if (!m_OptionsKeyLatch) {
     int move = 0;
-    if (p_PlayKeyAll(0, 1) > 0 || p_PlayKeyAll(3, 1) > 0) move = -1;
-    if (p_PlayKeyAll(8, 1) > 0 || p_PlayKeyAll(5, 1) > 0) move = move ? 0 : 1;
+    if (p_PlayKeyAll(kGameUp, 1) > 0 || p_PlayKeyAll(kGameLeft, 1) > 0) move = -1;
+    if (p_PlayKeyAll(kGameDown, 1) > 0 || p_PlayKeyAll(kGameRight, 1) > 0) move = move ? 0 : 1;
     if (move) {
       int to = m_OptionsCursor + move;
       if (to < 0) to = 0;
       if (to > m_OptionsRows) to = m_OptionsRows;
       m_OptionsCursor = to;
       m_OptionsKeyLatch = 1;
-      p_PlaySFX(99, 1);
+      p_PlaySFX(kSfxCursor, 1);
     }
   }
 
   if (!m_PointerDown) m_OptionsTouchLatch = 0;
   bool held = false;
-  for (int key : kOptionKeys) held = held || p_PlayKeyAll(key, 1) > 0;
+  for (int key : kLatchedKeys) held = held || p_PlayKeyAll(key, 1) > 0;
   if (!held) m_OptionsKeyLatch = 0;
   return 0;
 }
@@ -340,7 +340,7 @@ int c_MyApp::p_OuyaQuit() {
   m_ClipW = W;
   m_ClipH = H;
   p_SetSize(3);
-  p_DrawImg(91, W / 2, H / 2, 0);
+  p_DrawImg(kImgTestcard, W / 2, H / 2, 0);
 
   struct Line {
     const char* text;
@@ -362,11 +362,12 @@ int c_MyApp::p_OuyaQuit() {
   p_ResetDraw();
 
   if (!m_KeyLatch && !m_BackLatch) {
-    if (p_PlayKeyAll(10, 1) > 0) {
-      m_Screen = 1;
+    if (p_PlayKeyAll(kGameFire, 1) > 0) {
+      m_Screen = kScreenMenu;
       m_KeyLatch = 1;
       m_BackLatch = 1;
-    } else if (p_PlayKeyAll(11, 1) > 0 || p_PlayKeyAll(12, 1) > 0 || p_PlayKeyAll(99, 1) > 0) {
+    } else if (p_PlayKeyAll(kGameB, 1) > 0 || p_PlayKeyAll(kGameC, 1) > 0 ||
+               p_PlayKeyAll(kGameBack, 1) > 0) {
       vg_app_EndApp();
     }
   }

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kSettings = 25;
 constexpr int kBadgeWords = 8;
 constexpr int kTableRows = 10;
 // The last field a full record needs is index 55; parts past that never change a decision,
@@ -78,7 +77,7 @@ void vg_record_Append(std::string& out, int v) {
 int c_MyApp::p_Save() {
   std::string out;
   uint32_t sum = 0;
-  for (int i = 0; i < kSettings; ++i) {
+  for (int i = 0; i < kSettingCount; ++i) {
     vg_record_Append(out, m_Settings[i]);
     sum += static_cast<uint32_t>(i) * vg_record_Wrap(m_Settings[i]);
   }
@@ -120,33 +119,33 @@ int c_MyApp::p_Load() {
   if (vg_Vantorell_DebugMode == 1) vgPrint(text);
   int p = 0;
 
-  if (parts.count >= kSettings + 1) {
+  if (parts.count >= kSettingCount + 1) {
     uint32_t sum = 0;
-    for (int i = 0; i < kSettings; ++i) {
+    for (int i = 0; i < kSettingCount; ++i) {
       m_Settings[i] = vg_record_Field(text, parts, p + i);
       sum += static_cast<uint32_t>(i) * vg_record_Wrap(m_Settings[i]);
     }
-    p = kSettings;
+    p = kSettingCount;
     int check = vg_record_Field(text, parts, p);
-    p = kSettings + 1;
+    p = kSettingCount + 1;
     if (vg_record_Signed(sum) == check) {
       vgPrint("Settings Loaded");
     } else {
       vgPrint("Settings Checksum Invalid");
-      for (int i = 0; i < kSettings; ++i) m_Settings[i] = 0;
-      m_Settings[5] = 1;
+      for (int i = 0; i < kSettingCount; ++i) m_Settings[i] = 0;
+      m_Settings[kSoundMode] = kSoundAll;
     }
   }
 
   // Limits hold for stored and default settings alike.
-  if (m_Settings[10] < 64) m_Settings[10] = 64;
-  if (m_Settings[11] < 64) m_Settings[11] = 64;
-  if (m_Settings[12] < 8) m_Settings[12] = 10;
-  if (m_Settings[14] < 1) m_Settings[14] = 64;
+  if (m_Settings[kPadCentreX] < 64) m_Settings[kPadCentreX] = 64;
+  if (m_Settings[kPadFromBottom] < 64) m_Settings[kPadFromBottom] = 64;
+  if (m_Settings[kPadTenths] < 8) m_Settings[kPadTenths] = 10;
+  if (m_Settings[kOverscanSetting] < 1) m_Settings[kOverscanSetting] = 64;
   if (vg_Vantorell_isOuya == 1) {
-    vg_Vantorell_overscan = static_cast<float>(m_Settings[14]);
+    vg_Vantorell_overscan = static_cast<float>(m_Settings[kOverscanSetting]);
   } else {
-    m_Settings[14] = 1;
+    m_Settings[kOverscanSetting] = 1;
     vg_Vantorell_overscan = 0;
   }
 

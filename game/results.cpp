@@ -69,7 +69,7 @@ int c_MyApp::p_ShowBadges() {
     p_Text(x + 16, y + 4, p_BadgeName(id), 0, 0);
     if (id >= 0 && id < 64) {
       p_SetSize(0.5f);
-      p_DrawImg(80, x + 144, y + 16, static_cast<float>(id));
+      p_DrawImg(kImgBadges, x + 144, y + 16, static_cast<float>(id));
       p_SetSize(1);
     }
   }
@@ -85,8 +85,8 @@ int c_MyApp::p_BadgesBox() {
   p_Rect(0.12f * W, -1, 0.76f * W, H + 2);
   p_SetCol(255, 255, 255, 1);
 
-  if (p_PlayKeyAll(8, 1) > 0) m_BadgeScrollTarget -= 16;
-  if (p_PlayKeyAll(0, 1) > 0) m_BadgeScrollTarget += 16;
+  if (p_PlayKeyAll(kGameDown, 1) > 0) m_BadgeScrollTarget -= 16;
+  if (p_PlayKeyAll(kGameUp, 1) > 0) m_BadgeScrollTarget += 16;
   if (m_PrevPointerDown && m_MouseX > 0.12f * W) {
     m_BadgeScrollTarget += 1.5f * static_cast<float>(m_MouseY - m_PrevMouseY);
   }
@@ -112,7 +112,7 @@ String c_MyApp::p_MyNth() {
   // highscore: while the game is still on screen the table lacks it and some entry must be
   // lower; afterwards the menu has filed it or not.
   bool enters = false;
-  if (m_Screen == 10) {
+  if (m_Screen == kScreenGame) {
     for (int i = 0; i < 10 && !enters; ++i) enters = m_HighScores[base + i] < m_Score;
   } else {
     enters = m_NewRank >= 0;
@@ -154,10 +154,10 @@ int c_MyApp::p_GameOver() {
     p_ResetDraw();
   }
 
-  if (m_Screen == 10) {
+  if (m_Screen == kScreenGame) {
     m_GameOverTimer += 1;
     if (m_GameOverTimer >= 90) {
-      m_Screen = 2;
+      m_Screen = kScreenEnterMenu;
       m_GameOverTimer = 75;
       // Fire or back still held from the game must be released before the menu acts on it,
       // or holding fire through the credits would start the next game at once.
@@ -170,7 +170,7 @@ int c_MyApp::p_GameOver() {
         m_MusicOn = 0;
       }
     }
-  } else if (m_Screen < 10) {
+  } else if (m_Screen < kScreenGame) {
     m_GameOverTimer -= 2;
     if (m_GameOverTimer < 0) m_GameOverTimer = 0;
   }
@@ -236,10 +236,10 @@ int c_MyApp::p_CreditBox() {
   }
 
   p_SetCol(255, 255, 255, a);
-  p_DrawImg(91, W / 2, H / 2 - 24 * away, 0);
+  p_DrawImg(kImgTestcard, W / 2, H / 2 - 24 * away, 0);
 
   m_CreditScroll -= 0.3f;
-  if (p_PlayKeyAll(0, 1) > 0 || p_PlayKeyAll(8, 1) > 0) m_CreditScroll -= 1.5f;
+  if (p_PlayKeyAll(kGameUp, 1) > 0 || p_PlayKeyAll(kGameDown, 1) > 0) m_CreditScroll -= 1.5f;
   if (m_CreditScroll < -16) {
     m_CreditScroll += 16;
     m_CreditFirst += 1;
@@ -258,7 +258,7 @@ int c_MyApp::p_CreditBox() {
 
   p_SetSize(0.4f);
   p_SetCol(255, 255, 255, a);
-  p_DrawImg(98, W / 2, 4 * away + (m - 1) * c + top, 0);
+  p_DrawImg(kImgLogo, W / 2, 4 * away + (m - 1) * c + top, 0);
   p_SetSize(1);
 
   float leftX = left + 1.5f * c - 6 * away;
@@ -283,9 +283,9 @@ int c_MyApp::p_CreditBox() {
       p_Text(dialX[d], dialY[d] + 16 * (r - 1), String(readings[d][r]), 0.8f, 0.8f);
     }
   }
-  p_DrawImg(95, leftX, lowerY, 12);
+  p_DrawImg(kImgButtons, leftX, lowerY, 12);
   p_SetSize(0.3f);
-  p_DrawImg(93, rightX, lowerY, 0);
+  p_DrawImg(kImgStudioMark, rightX, lowerY, 0);
   p_ResetDraw();
 
   // Only an open box can be closed; while it fades out a press means nothing here.
@@ -293,12 +293,13 @@ int c_MyApp::p_CreditBox() {
     if (m_PointerDown && !m_BackLatch) {
       m_BackLatch = 1;
       m_CreditsOpen = 0;
-      p_PlaySFX(99, 1);
+      p_PlaySFX(kSfxCursor, 1);
     } else if (!m_KeyLatch &&
-               (p_PlayKeyAll(15, 1) > 0 || p_PlayKeyAll(10, 1) > 0 || p_PlayKeyAll(11, 1) > 0)) {
+               (p_PlayKeyAll(kGameR1, 1) > 0 || p_PlayKeyAll(kGameFire, 1) > 0 ||
+                p_PlayKeyAll(kGameB, 1) > 0)) {
       m_KeyLatch = 1;
       m_CreditsOpen = 0;
-      p_PlaySFX(99, 1);
+      p_PlaySFX(kSfxCursor, 1);
     }
   }
   return 0;

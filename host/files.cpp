@@ -1,12 +1,11 @@
 // Runtime paths mapped to files, whole-file loading, the atomic state file, the local date
 // and opening a web address. Forwarded to by the host class (VgGame/VgGlfwGame) and used
-// by VgDataBuffer; POSIX calls stay in this file.
+// by VgDataBuffer; POSIX file calls stay in this file, what the platforms do differently is
+// asked of host/platform.h.
 #include "host/files.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,16 +14,12 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "host/platform.h"
 #include "runtime/console.h"
+#include "runtime/file_read.h"
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
-
-extern char** environ;
 
 String vg_data_FixDataPath(const String& path) {
   int colon = path.Find(String(":/"));
@@ -40,13 +35,7 @@ String PathToFilePath(const String& path) {
     const char* scheme;
     const char* folder;
   } kSchemes[] = {
-#ifdef __EMSCRIPTEN__
-      // A page's working folder is the one kept in the browser's storage; the data it ships
-      // is a read-only folder beside it, so saving never copies the data into that storage.
-      {"tarvik://data/", "/data/"},
-#else
-      {"tarvik://data/", "./data/"},
-#endif
+      {"tarvik://data/", vg_platform::DataFolder()},
       {"tarvik://internal/", "./internal/"},
       {"tarvik://external/", "./external/"},
   };
@@ -76,12 +65,7 @@ unsigned char* LoadData(const String& path, int* length) {
   FILE* f = OpenFile(path, String("rb"));
   if (!f) return nullptr;
   std::vector<unsigned char> bytes;
-  unsigned char block[4096];
-  for (;;) {
-    size_t got = std::fread(block, 1, sizeof block, f);
-    bytes.insert(bytes.end(), block, block + got);
-    if (got < sizeof block) break;
-  }
+  vgReadRest(f, bytes);
   std::fclose(f);
   // A length that does not fit the int the caller receives is a file it cannot load.
   if (bytes.size() > static_cast<size_t>(INT32_MAX)) return nullptr;
@@ -152,10 +136,7 @@ int SaveStateAt(const char* file_path, const String& state) {
 
 int SaveState(const String& state) {
   int result = SaveStateAt("./.tarvikstate", state);
-#ifdef __EMSCRIPTEN__
-  // In a page the file is in memory until the page copies its folder to the browser's storage.
-  if (result == 0) EM_ASM({ Module["vgFlushState"](); });
-#endif
+  if (result == 0) vg_platform::StateSaved();
   return result;
 }
 
@@ -170,34 +151,6 @@ void GetDate(Array<int> date) {
   for (int i = 0; i < n && i < 7; ++i) date[i] = fields[i];
 }
 
-#ifdef __EMSCRIPTEN__
-// A page opens the address in a new tab; there is no child process, so the result is 0
-// (or -1 when the browser refused, as a pop-up blocker may).
-int OpenUrl(const String& url) {
-  std::string address = url.ToNarrow();
-  return EM_ASM_INT(
-      {
-        var tab = window.open(UTF8ToString($0), "_blank");
-        if (tab) tab.opener = null;
-        return tab ? 0 : -1;
-      },
-      address.c_str());
-}
-#else
-int OpenUrl(const String& url) {
-  std::string address = url.ToNarrow();
-  char program[] = "xdg-open";
-  char* argv[] = {program, &address[0], nullptr};
-  pid_t pid;
-  if (::posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) return -1;
-  // Waiting for this one child only leaves every other child of the process to its owner,
-  // and the game never blocks on the browser.
-  std::thread([pid] {
-    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
-  return pid;
-}
-#endif
+int OpenUrl(const String& url) { return vg_platform::OpenUrl(url.ToNarrow()); }
 
 }  // namespace vg_files

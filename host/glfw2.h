@@ -1,7 +1,7 @@
 // The window library as the host is written against it: GLFW 2.7's single-window calls and
-// constants, implemented in host/glfw2.cpp over the system's GLFW 3. Plain declarations with
-// no GLFW include, so the graphics device may ask for the window size through it. The names
-// live in namespace glfw2 because GLFW 3 exports C functions with several of the same names.
+// constants, implemented in host/glfw2.cpp over a platform's window backend
+// (host/glfw2_backend.h). Plain declarations with no GLFW include. The names live in
+// namespace glfw2 because GLFW 3 exports C functions with several of the same names.
 #pragma once
 
 namespace glfw2 {

@@ -1,6 +1,7 @@
 // Test hooks of the window-library facade (host/glfw2.cpp): an injected clock, a headless
-// window that needs no display, the size reported while no window is open, fake joysticks,
-// and a way to deliver GLFW 3-style input events through the facade's own callbacks.
+// window that needs no display (host/glfw2_headless.cpp, desktop build only), the size
+// reported while no window is open, fake joysticks, and a way to deliver GLFW 3-style input
+// events through the facade's own callbacks.
 // Used by the host's tests and the headless harnesses of the layers above; never by the game.
 #pragma once
 #include <functional>

@@ -77,12 +77,7 @@ void VgGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
   }
   // Full screen too: task switchers and window lists name the game either way.
   glfwSetWindowTitle("Vantorell");
-#ifdef __EMSCRIPTEN__
-  // A page keeps its one canvas and GL context, so textures made earlier stay valid.
-  if (glfwGraphicsSeq == 0) ++glfwGraphicsSeq;
-#else
-  ++glfwGraphicsSeq;
-#endif
+  CountNewContext();
   // Without a window the loop would end at once and the program would exit as if closed
   // normally; say why and fail instead.
   if (!opened) vgError("Unable to open a window with OpenGL");

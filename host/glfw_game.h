@@ -54,16 +54,14 @@ class VgGlfwGame : public VgGame {
 
   static VgGlfwGame* _glfwGame;
 
-#ifdef __EMSCRIPTEN__
-  // A page's loop (host/web/web_loop.cpp): one pass per display frame, and the follow-up
-  // of the tab being hidden or shown.
+  // The page's loop (host/web/web_loop.cpp): one pass per display frame, and the follow-up
+  // of the tab being hidden or shown. Only the page build has them.
   void PagePass();
   void PageVisibilityChanged();
   // Decodes prefetched tunes and copies them into the page's sound buffers until the page
   // clock (emscripten_get_now) reaches `until` (host/web/web_prefetch.cpp); at least one
   // step per call while any is left.
   void PageDecodeSlice(double until);
-#endif
 
   static VgGlfwVideoMode* GetGlfwDesktopMode();
   static Array<VgGlfwVideoMode*> GetGlfwVideoModes();
@@ -84,6 +82,10 @@ class VgGlfwGame : public VgGame {
   // Suspends the game while the window is minimised or unfocused and resumes it, without a
   // backlog of updates, once it is active again.
   void FollowWindowState(bool iconified, bool active);
+  // Counts the window just opened in glfwGraphicsSeq when it came with a new GL context:
+  // every window on the desktop (host/glfw_loop.cpp), only the first in a page, whose canvas
+  // keeps its context (host/web/web_loop.cpp).
+  void CountNewContext();
   // Runs the updates that are due (at most four, the rest of a backlog dropped), then one
   // render. Called once the schedule's next update time has come.
   void RunDueUpdates();

@@ -6,6 +6,8 @@
 
 using namespace glfw2;
 
+void VgGlfwGame::CountNewContext() { ++glfwGraphicsSeq; }
+
 void VgGlfwGame::Run() {
   SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
   StartGame();

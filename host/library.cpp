@@ -1,19 +1,10 @@
-// The run-time library loader of library.h over the dynamic linker. Libraries stay out of the
-// global scope (there they could be bound to and never unload), but entry points are looked
-// up there first, so a wrapper preloaded into the program (a tool counting a library's calls)
-// or the library linked into a test program comes before the loaded copy's own.
+// The desktop's run-time library loader of library.h over the dynamic linker (the page's is
+// in host/web/web_platform.cpp). Libraries stay out of the global scope (there they could be
+// bound to and never unload), but entry points are looked up there first, so a wrapper
+// preloaded into the program (a tool counting a library's calls) or the library linked into
+// a test program comes before the loaded copy's own.
 #include "host/library.h"
 
-#ifdef __EMSCRIPTEN__
-// A page cannot load libraries: the ones it uses are linked in, so each counts as open (a
-// token handle), has no entry points to look up, and never unloads.
-namespace {
-char linkedIn;
-}
-void* vgLibraryOpen(const char*) { return &linkedIn; }
-void* vgLibrarySymbol(void*, const char*) { return nullptr; }
-void vgLibraryClose(void*) {}
-#else
 #include <dlfcn.h>
 
 void* vgLibraryOpen(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
@@ -27,4 +18,3 @@ void* vgLibrarySymbol(void* library, const char* name) {
 void vgLibraryClose(void* library) {
   if (library) dlclose(library);
 }
-#endif

@@ -12,22 +12,11 @@
 
 #include "host/glfw_game.h"
 
-#ifndef __EMSCRIPTEN__
-#include <vorbis/codec.h>
-#endif
-
 // The decoders' code is in Debian's libstb; these are declarations only. stb_vorbis.h keeps
 // its one-letter macros to its implementation half, which HEADER_ONLY leaves out.
 #include <stb/stb_image.h>
 #define STB_VORBIS_HEADER_ONLY
 #include <stb/stb_vorbis.h>
-
-bool vgReadRest(FILE* file, std::vector<unsigned char>& out) {
-  unsigned char block[65536];
-  size_t n;
-  while ((n = std::fread(block, 1, sizeof(block), file)) > 0) out.insert(out.end(), block, block + n);
-  return !std::ferror(file);
-}
 
 namespace {
 
@@ -186,55 +175,6 @@ bool vgOggPagesComplete(const unsigned char* bytes, size_t size) {
   }
   return endOfStream;
 }
-
-#ifdef __EMSCRIPTEN__
-// libvorbis is not built for the browser. A page only plays the tunes packed with it, which
-// the desktop build checks with the full test below.
-bool vgVorbisHeadersValid(const unsigned char*, size_t) { return true; }
-#else
-bool vgVorbisHeadersValid(const unsigned char* bytes, size_t size) {
-  ogg_sync_state sync;
-  ogg_sync_init(&sync);
-  char* into = ogg_sync_buffer(&sync, static_cast<long>(size));
-  if (size) std::memcpy(into, bytes, size);
-  ogg_sync_wrote(&sync, static_cast<long>(size));
-
-  vorbis_info info;
-  vorbis_comment comment;
-  vorbis_info_init(&info);
-  vorbis_comment_init(&comment);
-  ogg_stream_state stream;
-  bool streaming = false;
-  int headers = 0;
-  bool bad = false;
-  ogg_page page;
-  while (!bad && headers < 3 && ogg_sync_pageout(&sync, &page) == 1) {
-    if (!streaming) {
-      ogg_stream_init(&stream, ogg_page_serialno(&page));
-      streaming = true;
-    }
-    if (ogg_page_serialno(&page) != stream.serialno) continue;
-    if (ogg_stream_pagein(&stream, &page) != 0) bad = true;
-    ogg_packet packet;
-    while (!bad && headers < 3 && ogg_stream_packetout(&stream, &packet) == 1) {
-      bad = vorbis_synthesis_headerin(&info, &comment, &packet) != 0;
-      ++headers;
-    }
-  }
-  // A decoder that libvorbis can set up from these headers.
-  bool ok = !bad && headers == 3;
-  if (ok) {
-    vorbis_dsp_state dsp;
-    ok = vorbis_synthesis_init(&dsp, &info) == 0;
-    if (ok) vorbis_dsp_clear(&dsp);
-  }
-  if (streaming) ogg_stream_clear(&stream);
-  vorbis_comment_clear(&comment);
-  vorbis_info_clear(&info);
-  ogg_sync_clear(&sync);
-  return ok;
-}
-#endif
 
 VgOggDecode::~VgOggDecode() {
   if (v_) stb_vorbis_close(v_);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "runtime/file_read.h"  // vgReadRest, which the decoders read files with
+
 // Largest image side and pixel count accepted, so a forged header cannot ask for gigabytes.
 constexpr int kVgMaxImageSide = 16384;
 constexpr long long kVgMaxImagePixels = 1LL << 26;
@@ -16,8 +18,6 @@ constexpr size_t kVgMaxOggArena = 32u << 20;
 
 // False for a directory, a pipe or a device: what the decoders must not read.
 bool vgIsRegularFile(FILE* file);
-// Appends the rest of the file from its current position; false on a read error.
-bool vgReadRest(FILE* file, std::vector<unsigned char>& out);
 
 // Decodes a PNG (or another format stb_image reads) with the file's own channel count.
 unsigned char* vgLoadImageFile(FILE* file, int* width, int* height, int* depth);

@@ -1,7 +1,7 @@
 // BSD socket calls behind VgSocket and VgSocketAddress. Interrupted calls are retried, the
 // no-signal flag keeps a vanished peer from ending the process, and every buffer range is
-// checked before the kernel sees it. In a page no socket opens and only numeric addresses
-// resolve.
+// checked before the kernel sees it. Where the platform has no sockets (a page) none opens,
+// and without a name service only numeric addresses resolve.
 #include "host/socket.h"
 
 #include <arpa/inet.h>
@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "host/databuffer.h"
+#include "host/platform.h"
 
 namespace {
 sockaddr_in resolve(const String& host, int port) {
@@ -27,9 +28,7 @@ sockaddr_in resolve(const String& host, int port) {
   addrinfo hints;
   std::memset(&hints, 0, sizeof hints);
   hints.ai_family = AF_INET;
-#ifdef __EMSCRIPTEN__
-  hints.ai_flags = AI_NUMERICHOST;  // a page has no name service; it would invent addresses
-#endif
+  if (!vg_platform::LooksUpNames()) hints.ai_flags = AI_NUMERICHOST;
   addrinfo* found = nullptr;
   if (getaddrinfo(host.ToNarrow().c_str(), nullptr, &hints, &found) == 0 && found) {
     a.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
@@ -94,11 +93,8 @@ VgSocket::~VgSocket() {
 
 bool VgSocket::Open(int protocol) {
   if (_socket >= 0 || protocol < 1) return false;
-#ifdef __EMSCRIPTEN__
-  // A page can reach no address by plain sockets (the browser's would become web-socket
-  // traffic to whatever host was named), so none opens and every later call fails.
-  return false;
-#endif
+  // Without sockets none opens, and every later call fails.
+  if (!vg_platform::HasSockets()) return false;
   if (protocol == kStream || protocol == kStreamAlt) {
     _socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (_socket < 0) return false;

@@ -3,6 +3,8 @@
 // reads "finished" (or returns from Wait).
 #include "host/thread.h"
 
+#include "host/platform.h"
+
 VgThread::~VgThread() {
   if (_thread.joinable()) _thread.join();
 }
@@ -11,14 +13,13 @@ void VgThread::mark() { gc_mark_q(_result); }
 
 void VgThread::Start() {
   if (_state.load(std::memory_order_acquire) == kRunning) return;
-#ifdef __EMSCRIPTEN__
-  // A page without cross-origin isolation has no threads: the work runs to its end here,
-  // and the owner finds it finished at its first look.
-  _state.store(kRunning, std::memory_order_relaxed);
-  Run__UNSAFE__();
-  _state.store(kFinished, std::memory_order_release);
-  return;
-#endif
+  if (!vg_platform::HasThreads()) {
+    // The work runs to its end here, and the owner finds it finished at its first look.
+    _state.store(kRunning, std::memory_order_relaxed);
+    Run__UNSAFE__();
+    _state.store(kFinished, std::memory_order_release);
+    return;
+  }
   if (_thread.joinable()) _thread.join();
   _state.store(kRunning, std::memory_order_relaxed);
   _thread = std::thread([this] {

@@ -26,23 +26,6 @@ const char* debug_info = "";
 const char* stack_trace = "";
 }  // namespace
 
-void vgEncodeUtf8(const String& s, std::string& out) {
-  const Char* p = s.Data();
-  for (int i = 0, n = s.Length(); i < n; ++i) {
-    unsigned c = p[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xc0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3f));
-    } else {
-      out += static_cast<char>(0xe0 | c >> 12);
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-      out += static_cast<char>(0x80 | (c & 0x3f));
-    }
-  }
-}
-
 // fputs stops at the first NUL, so a character 0 ends the written text, as it always has.
 void vgPrint(const String& s) {
   std::string& buf = line_buffer();

@@ -15,6 +15,3 @@ void vgDebugStop();
 // Returns when the debugger command asks to resume; ends the process otherwise.
 void dbg_stop();
 void sighandler(int signal);
-
-// Appends s to out as UTF-8, one to three bytes per 16-bit unit (no surrogate pairing).
-void vgEncodeUtf8(const String& s, std::string& out);

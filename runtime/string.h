@@ -119,6 +119,9 @@ class String {
 
 inline String operator+(const char* a, const String& b) { return String(a) + b; }
 
+// Appends s to out as UTF-8, one to three bytes per 16-bit unit (no surrogate pairing).
+void vgEncodeUtf8(const String& s, std::string& out);
+
 template <class C>
 String::CString<C>::CString(const String& s) {
   int n = s.Length();

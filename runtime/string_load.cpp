@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "runtime/file_read.h"
 #include "runtime/string.h"
 
 namespace {
@@ -71,12 +72,7 @@ String decode_text(const unsigned char* p, size_t n) {
 String String::Load(FILE* file) {
   last_load_error = String();
   std::vector<unsigned char> bytes;
-  unsigned char block[4096];
-  for (;;) {
-    size_t got = std::fread(block, 1, sizeof block, file);
-    bytes.insert(bytes.end(), block, block + got);
-    if (got < sizeof block) break;
-  }
+  vgReadRest(file, bytes);  // a read error keeps what came before it, as a short file would
   if (bytes.empty()) return String();
   return decode_text(bytes.data(), bytes.size());
 }

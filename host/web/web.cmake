@@ -25,9 +25,13 @@ function(vg_web_sources out)
 endfunction()
 
 vg_web_sources(vg_web_srcs runtime host host/web devices framework sequencer game)
-# The desktop's blocking loop and its tune-decoding worker; the page has its own of both
-# (host/web/web_loop.cpp, host/web/web_prefetch.cpp).
-list(FILTER vg_web_srcs EXCLUDE REGEX ".*/host/(glfw_loop|audio_prefetch)\\.cpp$")
+# The desktop's own parts of host/ (host/platform.h lists them); the page has its own of each
+# in host/web/ (the window backend web_window.cpp, the loop web_loop.cpp, the tune slices
+# web_prefetch.cpp, and web_platform.cpp for the rest) and no headless test window.
+set(vg_desktop_only glfw2_desktop glfw2_headless glfw_loop audio_prefetch desktop_platform
+    library vorbis_check)
+list(JOIN vg_desktop_only "|" vg_desktop_only)
+list(FILTER vg_web_srcs EXCLUDE REGEX ".*/host/(${vg_desktop_only})\\.cpp$")
 
 add_library(vg_web_stb STATIC ${CMAKE_SOURCE_DIR}/host/web/stb.c)
 target_include_directories(vg_web_stb SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/stb-include)

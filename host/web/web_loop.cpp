@@ -45,6 +45,11 @@ void VgGlfwGame::Run() {
   emscripten_set_main_loop_arg(Pass, this, 0, EM_TRUE);
 }
 
+// A page keeps its one canvas and GL context, so textures made earlier stay valid.
+void VgGlfwGame::CountNewContext() {
+  if (glfwGraphicsSeq == 0) ++glfwGraphicsSeq;
+}
+
 void VgGlfwGame::PageVisibilityChanged() {
   FollowWindowState(glfwGetWindowParam(GLFW_ICONIFIED) != 0,
                     glfwGetWindowParam(GLFW_ACTIVE) != 0);

@@ -76,14 +76,14 @@ TEST_F(BatchedReplay, DrawsTheSamePixelsAsOneFlushPerRecord) {
     realDisable = vgGl.Disable, vgGl.Disable = CountDisable;
     h.FinishLoading(), h.Frame(40);
     c_MyApp* a = h.app();
-    ASSERT_EQ(a->m_Screen, 1);
+    ASSERT_EQ(a->m_Screen, kScreenMenu);
     ExpectSamePixelsBothWays(a, "title menu");
     EXPECT_EQ(a->p_LastCoveringRecord(kW, kH, 0, 0), 3 * kDrawRecord)
         << "the backdrop hides the background and the three records before it";
     EXPECT_EQ(opaqueBatches, 1) << "the backdrop is drawn without blending";
 
     h.Press(vgtest::kKeySpace);
-    for (int i = 0; i < 10 && a->m_Screen != 10; ++i) h.Update();
+    for (int i = 0; i < 10 && a->m_Screen != kScreenGame; ++i) h.Update();
     vgtest::FillCreditsScene(a);
     h.Update();
     EXPECT_GT(a->m_DrawCount / kDrawRecord, 2000);

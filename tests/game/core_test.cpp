@@ -39,9 +39,12 @@ TEST(GameCore, UpdateRateAndPointerAreMeasuredWithoutUndefinedArithmetic) {
 TEST(Controls, KeyboardLayoutsServePlayersZeroAndMinusOneAndPadsTheirOwn) {
   OnLoadedGame([](Harness& h, c_MyApp* app) {
     const struct { int code, key; } cases[] = {
-        {38, 0}, {87, 0}, {37, 3}, {65, 3}, {39, 5}, {68, 5}, {40, 8}, {83, 8}, {90, 10},
-        {74, 10}, {32, 10}, {13, 10}, {88, 11}, {75, 11}, {17, 11}, {67, 12}, {76, 12}, {16, 12},
-        {86, 13}, {73, 13}, {66, 14}, {85, 14}, {78, 15}, {79, 15}, {27, 99}, {192, 99}, {46, 99}, {8, 99}};
+        {38, kGameUp},    {87, kGameUp},    {37, kGameLeft},  {65, kGameLeft},  {39, kGameRight},
+        {68, kGameRight}, {40, kGameDown},  {83, kGameDown},  {90, kGameFire},  {74, kGameFire},
+        {32, kGameFire},  {13, kGameFire},  {88, kGameB},     {75, kGameB},     {17, kGameB},
+        {67, kGameC},     {76, kGameC},     {16, kGameC},     {86, kGameD},     {73, kGameD},
+        {66, kGameL1},    {85, kGameL1},    {78, kGameR1},    {79, kGameR1},    {27, kGameBack},
+        {192, kGameBack}, {46, kGameBack},  {8, kGameBack}};
     for (const auto& c : cases) {
       h.Press(c.code);
       EXPECT_EQ(std::vector<int>({1, 1, 0, 4}),
@@ -51,24 +54,26 @@ TEST(Controls, KeyboardLayoutsServePlayersZeroAndMinusOneAndPadsTheirOwn) {
       h.Release(c.code);
       EXPECT_EQ(0, app->p_PlayKey(c.key, 0, 0)) << "code " << c.code;
     }
-    app->m_PadKeys[16] = 2;  // entry 16 is a source of back, not key 16
-    EXPECT_EQ(0, app->p_PlayKey(16, 0, 0) + app->p_PlayKey(7, 0, 0));
-    EXPECT_EQ(1, app->p_PlayKey(99, 0, 0));
-    app->m_PadKeys[16] = 0;
+    app->m_PadKeys[kPadBackO] = 2;  // a source of back, not a key of its own number
+    EXPECT_EQ(0, app->p_PlayKey(kPadBackO, 0, 0) + app->p_PlayKey(7, 0, 0));
+    EXPECT_EQ(1, app->p_PlayKey(kGameBack, 0, 0));
+    app->m_PadKeys[kPadBackO] = 0;
 
     std::vector<unsigned char> buttons(16, 0);
     h.Joystick(0, {0.5f, -1, 0, 0}, buttons);  // right half way, fully up (GLFW's y is down)
     h.Update();
     EXPECT_EQ(std::vector<int>({0, 1, 0, 1, 0, 0}),
-              std::vector<int>({app->p_PlayKey(0, 0, 0), app->p_PlayKey(0, 1, 0), app->p_PlayKey(8, 1, 0),
-                                app->p_PlayKey(5, 1, 0), app->p_PlayKey(0, 1, 1), app->p_PlayKey(0, 1, -1)}))
+              std::vector<int>({app->p_PlayKey(kGameUp, 0, 0), app->p_PlayKey(kGameUp, 1, 0),
+                                app->p_PlayKey(kGameDown, 1, 0), app->p_PlayKey(kGameRight, 1, 0),
+                                app->p_PlayKey(kGameUp, 1, 1), app->p_PlayKey(kGameUp, 1, -1)}))
         << "the stick counts in mode 1, for its own player, never for the keyboard's";
     buttons[9] = buttons[14] = 1;  // up, back
     h.Joystick(0, {0, 0, 0, 0}, buttons);
     h.Update();
     EXPECT_EQ(std::vector<int>({1, 0, 1, 1, 0, 0}),
-              std::vector<int>({app->p_PlayKey(0, 0, 0), app->p_PlayKey(0, 0, -1), app->p_PlayKey(99, 0, 0),
-                                app->p_PlayKeyAll(0, 0), app->p_PlayKey(0, 0, 4), app->p_PlayKey(0, 0, 9)}))
+              std::vector<int>({app->p_PlayKey(kGameUp, 0, 0), app->p_PlayKey(kGameUp, 0, -1),
+                                app->p_PlayKey(kGameBack, 0, 0), app->p_PlayKeyAll(kGameUp, 0),
+                                app->p_PlayKey(kGameUp, 0, 4), app->p_PlayKey(kGameUp, 0, 9)}))
         << "pad buttons serve their own player; there is no fifth pad";
   });
 }

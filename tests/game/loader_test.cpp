@@ -54,8 +54,8 @@ TEST(Loader, ResolutionRuleChoosesTheImageSetAndEachOfTheStagesOpensItsFilesOnce
       EXPECT_TRUE(AllOfSet(all, c.suffix)) << c.suffix;
       std::sort(all.begin(), all.end());
       EXPECT_TRUE(std::adjacent_find(all.begin(), all.end()) == all.end()) << "a file opened twice";
-      EXPECT_EQ(32 * c.level, h.app()->m_ImageInfo[3 * 97]) << "frames at the loaded resolution";
-      EXPECT_EQ(7, h.app()->m_ImageInfo[3 * 90]) << "fonts keep their design metrics";
+      EXPECT_EQ(32 * c.level, h.app()->m_ImageInfo[3 * kImgIcons]) << "frames at the loaded resolution";
+      EXPECT_EQ(7, h.app()->m_ImageInfo[3 * kImgFont]) << "fonts keep their design metrics";
     });
   }
 }
@@ -81,29 +81,29 @@ TEST(Loader, AResizeReloadsOnceWithoutTheJingleMissingFilesLeaveEmptySlotsAndSou
     EXPECT_EQ(24, h.FinishLoading());
     EXPECT_EQ(1, app->m_SfxChan) << "no jingle the second time";
     EXPECT_EQ(24u, h.host()->TakeOpened().size()) << "every stage's files once";
-    EXPECT_TRUE(app->m_Images[99] == nullptr && app->m_Images[90] == nullptr) << "missing files leave empty slots";
-    EXPECT_NE(nullptr, app->m_Images[93]) << "files still there load";
+    EXPECT_TRUE(app->m_Images[kImgMenu] == nullptr && app->m_Images[kImgFont] == nullptr) << "missing files leave empty slots";
+    EXPECT_NE(nullptr, app->m_Images[kImgStudioMark]) << "files still there load";
     h.Frame(120);
     EXPECT_TRUE(h.host()->TakeOpened().empty());
-    EXPECT_EQ(1, app->m_Screen) << "the menu still runs";
+    EXPECT_EQ(kScreenMenu, app->m_Screen) << "the menu still runs";
 
     // The sound setting gates effects and tunes.
     const struct { int setting; bool effects, music; } cases[] = {
-        {0, false, false}, {1, true, true}, {2, true, false}, {3, false, true}};
+        {kSoundOff, false, false}, {kSoundAll, true, true}, {kSoundEffects, true, false}, {kSoundMusic, false, true}};
     for (const auto& c : cases) {
-      app->m_Settings[5] = c.setting;
+      app->m_Settings[kSoundMode] = c.setting;
       app->m_SfxChan = 5;
-      app->p_PlaySFX(1, 1, 1, 0);
-      app->p_PlaySFX(1, 1);
-      app->p_PlaySFXRaw(1, 1, 1, 0);  // for callers that tested the setting themselves
+      app->p_PlaySFX(kSfxShot, 1, 1, 0);
+      app->p_PlaySFX(kSfxShot, 1);
+      app->p_PlaySFXRaw(kSfxShot, 1, 1, 0);  // for callers that tested the setting themselves
       EXPECT_EQ(c.effects ? 8 : 6, app->m_SfxChan) << "setting " << c.setting;
       app->m_MusicOn = 0;
       app->p_PlayTune("Brisklet", 0);
       EXPECT_EQ(c.music, app->m_MusicOn == 1) << "setting " << c.setting;
     }
-    app->m_Settings[5] = 1;
+    app->m_Settings[kSoundMode] = kSoundAll;
     app->p_PlayTune("Brisklet", 0);
-    app->m_Settings[5] = 2;
+    app->m_Settings[kSoundMode] = kSoundEffects;
     app->p_PlayTune("Sollenmark", 0);
     EXPECT_EQ(0, app->m_MusicOn) << "a new tune stops the old one even when it may not play";
   });

@@ -30,6 +30,12 @@ TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
     app->m_TuneChoice = 9, app->m_Score = 6000, app->p_LoadMenu();
     std::vector<std::string> f = Fields(Saved(h));
     EXPECT_TRUE(f.size() == 56 && f[35] == "6000" && f[36] == "6000") << "filed and saved at once: " << Saved(h);
+    // The panels' numbers fill their field from the right; a wider one keeps its last digits.
+    const struct { int value, width; const char *pad, *text; } numbers[] = {
+        {42, 8, "0", "00000042"}, {123456789, 8, "0", "23456789"}, {7, 11, " ", "          7"},
+        {-12, 4, "ab", "b-12"},   {12, 3, "", "12"},               {5, 0, "0", ""}};
+    for (const auto& n : numbers)
+      EXPECT_EQ(app->p_rstr(n.value, n.width, String(n.pad)), String(n.text)) << n.value;
   });
 }
 
@@ -59,9 +65,9 @@ TEST(Menu, KeysAndTapsMoveBetweenItemsTheOptionsBoxWaitsForItsFadeAndBackForARel
     for (int i = 0; i < 6; ++i) TapAndSettle(h, vgtest::kKeyDown);
     EXPECT_TRUE(app->m_OptionsRows == 4 && app->m_OptionsCursor == 4 && app->m_MenuItem == 2)
         << "stopped on the last row; the menu underneath saw none of it";
-    app->m_Settings[5] = 2, TapAndSettle(h, vgtest::kKeyEnter);
+    app->m_Settings[kSoundMode] = kSoundEffects, TapAndSettle(h, vgtest::kKeyEnter);
     EXPECT_TRUE(app->m_OptionsOpen == 0 && app->m_CreditsOpen == 1);
-    EXPECT_EQ(Fields(Saved(h))[5], "2") << "leaving through the credits row saves too";
+    EXPECT_EQ(Fields(Saved(h))[kSoundMode], "2") << "leaving through the credits row saves too";
 
     // Back closes the boxes, and only once everything is released.
     h.Frame(60);
@@ -92,7 +98,7 @@ TEST(Pause, HeldBackResumesOnceAndTheOptionsOpenedThereHaveNoCreditsRow) {
     h.Frame(5);
     TapAndSettle(h, vgtest::kKeyEscape);
     h.Frame(20);
-    ASSERT_TRUE(app->m_Screen == 10 && app->m_Paused == 1);
+    ASSERT_TRUE(app->m_Screen == kScreenGame && app->m_Paused == 1);
     h.Press(vgtest::kKeyEscape), h.Frame(60);
     EXPECT_TRUE(app->m_Paused == 0 && app->m_PauseSlide < -32) << "resumed once, panel gone";
     h.Release(vgtest::kKeyEscape), h.Frame();

@@ -25,10 +25,11 @@ inline std::string AllText(c_MyApp* app) {
   const float* last = nullptr;  // the last glyph of the open line
   for (int at = 0; at + kDrawRecord <= app->m_DrawCount; at += kDrawRecord) {
     const float* rec = &app->m_DrawList[at];
-    bool glyph = rec[0] >= 0 && static_cast<int>(rec[0]) == app->m_CurFont;
-    if (last && (!glyph || rec[7] != last[7] || rec[2] != last[2] || !std::equal(rec + 10, rec + 13, last + 10)))
+    bool glyph = rec[kRecKind] >= 0 && static_cast<int>(rec[kRecKind]) == app->m_CurFont;
+    if (last && (!glyph || rec[kRecAlpha] != last[kRecAlpha] || rec[kRecY] != last[kRecY] ||
+                 !std::equal(rec + kRecRed, rec + kRecBlue + 1, last + kRecRed)))
       all += "/", last = nullptr;
-    if (glyph) all += static_cast<char>(static_cast<int>(rec[6]) + 32), last = rec;
+    if (glyph) all += static_cast<char>(static_cast<int>(rec[kRecFrame]) + 32), last = rec;
   }
   return last ? all + "/" : all;
 }
@@ -87,7 +88,7 @@ inline void TapAndSettle(Harness& h, int key) { h.Press(key), h.Frame(), h.Relea
 // The title menu fully slid in.
 inline void ToMenu(Harness& h) {
   h.Start(), h.FinishLoading(), h.Frame(40);
-  ASSERT_TRUE(h.app()->m_Screen == 1 && h.app()->m_MenuSlide == 0);
+  ASSERT_TRUE(h.app()->m_Screen == kScreenMenu && h.app()->m_MenuSlide == 0);
 }
 
 inline void SetTop(c_MyApp* app, int first, int step) {

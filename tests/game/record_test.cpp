@@ -112,8 +112,9 @@ TEST(Record, SaveWritesTheLayoutWithWrappingChecksumsAndLoadKeepsTheBlocksWhoseC
         if (!c.blocks[2]) std::fill(want.top, want.top + 10, 0), std::fill(want.last, want.last + 10, 0);
         ExpectHolds(app, want);
       }
-      EXPECT_TRUE(app->m_Settings[10] >= 64 && app->m_Settings[11] >= 64 && app->m_Settings[12] >= 8 &&
-                  app->m_Settings[14] == 1) << "the setting limits hold";
+      EXPECT_TRUE(app->m_Settings[kPadCentreX] >= 64 && app->m_Settings[kPadFromBottom] >= 64 &&
+                  app->m_Settings[kPadTenths] >= 8 && app->m_Settings[kOverscanSetting] == 1)
+          << "the setting limits hold";
       app->p_Save();
       EXPECT_TRUE(IsValidRecord(Saved(h))) << Saved(h).substr(0, 200);
     }

@@ -19,7 +19,7 @@ TEST(Results, OnlyAScoreThatEntersTheTableIsANewHighscoreAndATieShowsTheRankReac
     h.FinishLoading();
     c_MyApp* app = h.app();
     app->m_TuneChoice = 1;
-    app->m_Screen = 11;  // a game whose end has just been reached, on an empty table
+    app->m_Screen = kScreenLoadGame;  // a game whose end has just been reached, on an empty table
     h.Update();
     app->m_GameOver = 1;
     app->p_MyNth();
@@ -36,7 +36,7 @@ TEST(Results, OnlyAScoreThatEntersTheTableIsANewHighscoreAndATieShowsTheRankReac
     h.Tap(vgtest::kKeyEscape);
     EXPECT_EQ(app->m_Paused, 0) << "no pause opens under the overlay";
     h.Frame(120);
-    EXPECT_TRUE(app->m_Screen == 1 && app->m_Paused == 0) << "the title menu starts unpaused";
+    EXPECT_TRUE(app->m_Screen == kScreenMenu && app->m_Paused == 0) << "the title menu starts unpaused";
 
     SetTop(app, 900, 100);
     app->m_Score = 700;  // equal to the third best: the table files it fourth

@@ -1,6 +1,6 @@
-// Playback rules of the sequencer as a listener would notice them: how passes and sections
-// end, mutes, volumes, slides and channels. The
-// player steps on a clock the test sets and plays into a device that logs every channel call.
+// Playback rules of the sequencer as a listener would notice them: the step clock, branches,
+// how passes and sections end, mutes, volumes, slides and channels. The player steps on a
+// clock the test sets and plays into a device that logs every channel call.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,6 +75,27 @@ class SequencerTest : public ::testing::Test {
     zq->p_Zq_MusicPlay();
   }
 };
+
+TEST_F(SequencerTest, StepsKeepTheirTempoWhenUpdatesComeLateAndBranchesFollowThePassesLeft) {
+  zq->m_nextStepTime = host.now = 1000;
+  zq->p_Zq_MusicPlay();
+  EXPECT_EQ(zq->m_step, 0) << "a step is due only after its millisecond";
+  for (int late : {1, 30, 79}) host.now = zq->m_nextStepTime + late, zq->p_Zq_MusicPlay();
+  EXPECT_TRUE(zq->m_step == 3 && zq->m_nextStepTime == 1240) << "8000 / tempo apart: " << zq->m_nextStepTime;
+  host.now = 1240 - 200000;  // the clock jumped back: the next update steps at once
+  zq->p_Zq_MusicPlay();
+  EXPECT_EQ(zq->m_step, 4);
+
+  // Voice 2 at step 5: a branch up (effect 27, amount 1) in patterns 0 and 63, down in 1.
+  for (int p : {0, 63}) Cell(p, 2, 5, 2) = 27, Cell(p, 2, 5, 3) = 1;
+  Cell(1, 2, 5, 2) = 27, Cell(1, 2, 5, 3) = 2;
+  const struct { int pattern, passes, after; } cases[] = {{0, 4, 0}, {0, 3, 1}, {1, 3, 1}, {1, 4, 0}, {63, 3, 63}};
+  for (const auto& c : cases) {
+    zq->m_pattern[2] = c.pattern, zq->m_passesLeft = c.passes, zq->m_step = 5;
+    Step();
+    EXPECT_EQ(zq->m_pattern[2], c.after) << "pattern " << c.pattern << ", " << c.passes << " passes left";
+  }
+}
 
 TEST_F(SequencerTest, PassesEndAfterStep63OrAnEffectEightAndSectionsNeverMuteBothKits) {
   zq->m_step = 20;

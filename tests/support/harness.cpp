@@ -144,18 +144,19 @@ int RunInChild(const std::function<void()>& body) {
 void FillCreditsScene(c_MyApp* a) {
   a->m_Phase = 3, a->m_PhaseTimer = 3001, a->m_CredAt = 0;
   a->p_CreditsRoll();
-  for (int i = 0; i < 501; ++i) {
-    float* o = &a->m_Objects[i * 10];
+  for (int i = 0; i < kObjects; ++i) {
+    float* o = &a->m_Objects[i * kPoolRecord];
     int kind = i % 10;  // letters, stars and a name picture; too tough to be destroyed
-    o[0] = kind < 7 ? 1 : (kind < 9 ? 2 : 9);
-    o[1] = 60.0f + (i % 40) * 14, o[2] = 30.0f + (i / 40) * 32;
-    o[3] = o[4] = 0, o[5] = 1000, o[8] = kind == 9 ? 1 : 2, o[9] = 1000;
-    o[7] = kind == 9 ? static_cast<float>(1 + i) : (kind < 7 ? 33.0f + i % 58 : 10.0f);
+    o[kObjType] = kind < 7 ? kObjLetter : (kind < 9 ? kObjStar : kObjNameA);
+    o[kObjX] = 60.0f + (i % 40) * 14, o[kObjY] = 30.0f + (i / 40) * 32;
+    o[kObjFlyIn] = o[kObjSpeedY] = 0, o[kObjDelay] = 1000, o[kObjSize] = kind == 9 ? 1 : 2;
+    o[kObjHealth] = 1000;
+    o[kObjFrame] = kind == 9 ? static_cast<float>(1 + i) : (kind < 7 ? 33.0f + i % 58 : 10.0f);
   }
   for (int i = 0; i <= 250; ++i) {  // seven-digit floating numbers
-    float* p = &a->m_Particles[i * 10];
-    p[0] = 99, p[1] = 40.0f + (i % 20) * 30, p[2] = 40.0f + (i / 20) * 30, p[3] = 0, p[4] = -0.25f;
-    p[7] = 50, p[8] = 3, p[9] = 1234567;
+    float* p = &a->m_Particles[i * kPoolRecord];
+    p[kPartKind] = kPartNumber, p[kPartX] = 40.0f + (i % 20) * 30, p[kPartY] = 40.0f + (i / 20) * 30;
+    p[kPartDX] = 0, p[kPartDY] = -0.25f, p[kPartLife] = 50, p[kPartColour] = 3, p[kPartFrame] = 1234567;
   }
   a->p_ResetStars(100);
 }

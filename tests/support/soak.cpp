@@ -44,11 +44,12 @@ long ResidentKb() {
 }  // namespace
 
 void Steer(Harness& h, c_MyApp* a) {
-  float y = a->m_Actors[2], target = a->m_Phase == 1 ? a->m_Actors[6] : y, best = 1e9f;
-  for (int i = 0; a->m_Phase == 3 && i < 501; ++i) {
-    const float* o = &a->m_Objects[i * 10];
-    if (o[0] == 2 && o[1] + o[3] <= 600 && o[1] + o[3] >= 80 && std::abs(o[2] - y) < best)
-      best = std::abs(o[2] - y), target = o[2];
+  float y = a->m_Actors[kPlayerY], target = a->m_Phase == 1 ? a->m_Actors[kEnemyY] : y, best = 1e9f;
+  for (int i = 0; a->m_Phase == 3 && i < kObjects; ++i) {
+    const float* o = &a->m_Objects[i * kPoolRecord];
+    float x = o[kObjX] + o[kObjFlyIn];
+    if (o[kObjType] == kObjStar && x <= 600 && x >= 80 && std::abs(o[kObjY] - y) < best)
+      best = std::abs(o[kObjY] - y), target = o[kObjY];
   }
   y < target - 4 ? h.Press(kKeyDown) : h.Release(kKeyDown);
   y > target + 4 ? h.Press(kKeyUp) : h.Release(kKeyUp);
@@ -83,7 +84,7 @@ bool Soak::Fail(const std::string& why) {
 bool Soak::PlayGame() {
   c_MyApp* a = h_.app();
   auto tap = [&](int key) { h_.Press(key), Step(), h_.Release(key), Step(); };
-  if (a->m_Screen != 1) return Fail("not on the title menu");
+  if (a->m_Screen != kScreenMenu) return Fail("not on the title menu");
   // The options box and back: its first row is the way out.
   tap(kKeyDown), tap(kKeyEnter), Idle(31);
   if (a->m_OptionsOpen != 1) return Fail("the options box did not open");
@@ -91,9 +92,9 @@ bool Soak::PlayGame() {
   if (a->m_OptionsOpen != 0) return Fail("the options box did not close");
 
   h_.Press(kKeySpace);  // starts the game and stays held as fire
-  for (int i = 0; i < 10 && a->m_Screen != 10; ++i) Step();
-  if (a->m_Screen != 10) return Fail("no game started");
-  for (int f = 0; a->m_Screen == 10 && f < 12000; ++f) {
+  for (int i = 0; i < 10 && a->m_Screen != kScreenGame; ++i) Step();
+  if (a->m_Screen != kScreenGame) return Fail("no game started");
+  for (int f = 0; a->m_Screen == kScreenGame && f < 12000; ++f) {
     // Held keys latch out the pause, so fire is let go around it.
     if (f == 300) h_.Release(kKeySpace), Step(), tap(kKeyEscape), Idle(20);
     if (f == 301 && a->m_Paused != 1) return Fail("no pause");
@@ -105,8 +106,8 @@ bool Soak::PlayGame() {
     Step();
   }
   for (int key : {kKeySpace, kKeyUp, kKeyDown}) h_.Release(key);
-  for (int i = 0; i < 300 && a->m_Screen != 1; ++i) Step();
-  if (a->m_Screen != 1) return Fail("the game did not end on the title menu");
+  for (int i = 0; i < 300 && a->m_Screen != kScreenMenu; ++i) Step();
+  if (a->m_Screen != kScreenMenu) return Fail("the game did not end on the title menu");
   Idle(60);
   ++games_;
   idle_ = 0;

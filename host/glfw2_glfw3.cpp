@@ -1,6 +1,6 @@
-// The facade's key numbering: GLFW 3 key codes to the GLFW 2.7 numbers the host's key table
-// is written for, and back (for polling a key). Used by host/glfw2.cpp's key callback and
-// glfwGetKey.
+// What the desktop and page backends share over GLFW 3: the key numbering (GLFW 3 key codes
+// to the GLFW 2.7 numbers the host's key table is written for, and back, for polling a key)
+// and the window's creation with the callbacks that hand its events to the facade.
 #include "host/glfw2.h"
 
 // GLFW 3 defines macros with many of the 2.7 names; take the 2.7 values first.
@@ -50,9 +50,7 @@ enum {
 }  // namespace k2
 }  // namespace
 
-#include <GLFW/glfw3.h>
-
-#include "host/glfw2_internal.h"
+#include "host/glfw2_glfw3.h"
 
 // GLFW 3 key codes to 2.7 key numbers. Printable keys keep their US-layout ASCII codes.
 int glfw2_internal::KeyFrom3(int key) {
@@ -111,4 +109,48 @@ int glfw2_internal::KeyTo3(int key) {
     built = true;
   }
   return key >= 0 && key <= k2::KeyLast ? table[key] : GLFW_KEY_UNKNOWN;
+}
+
+namespace {
+
+// The window's callbacks: its events in GLFW 3's terms, to the facade.
+void OnKey3(GLFWwindow*, int key, int, int action, int) { glfw2_internal::KeyInput(key, action); }
+void OnChar3(GLFWwindow*, unsigned int codepoint) { glfw2_internal::CharInput(codepoint); }
+void OnMouseButton3(GLFWwindow*, int button, int action, int) {
+  glfw2_internal::MouseButtonInput(button, action);
+}
+void OnCursorPos3(GLFWwindow*, double x, double y) { glfw2_internal::CursorInput(x, y); }
+void OnSize3(GLFWwindow*, int w, int h) { glfw2_internal::SizeInput(w, h); }
+void OnRefresh3(GLFWwindow*) { glfw2_internal::RefreshInput(); }
+
+}  // namespace
+
+void glfw2_internal::Glfw3WindowHints(const OpenRequest& r) {
+  ::glfwDefaultWindowHints();
+  glfwWindowHint(GLFW_RED_BITS, r.redBits > 0 ? r.redBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_GREEN_BITS, r.greenBits > 0 ? r.greenBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_BLUE_BITS, r.blueBits > 0 ? r.blueBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_ALPHA_BITS, r.alphaBits);
+  glfwWindowHint(GLFW_DEPTH_BITS, r.depthBits);
+  glfwWindowHint(GLFW_STENCIL_BITS, r.stencilBits);
+  glfwWindowHint(GLFW_RESIZABLE, r.noResize ? GLFW_FALSE : GLFW_TRUE);
+  glfwWindowHint(GLFW_SAMPLES, r.samples);
+}
+
+GLFWwindow* glfw2_internal::CreateGlfw3Window(int width, int height, GLFWmonitor* monitor,
+                                              bool focus) {
+  GLFWwindow* window = glfwCreateWindow(width, height, "", monitor, nullptr);
+  if (!window) return nullptr;
+  glfwMakeContextCurrent(window);
+  // GLFW 3 focuses a new window only in windowed mode; a full-screen one would otherwise
+  // start without the keyboard (and the host would suspend the game at once) wherever no
+  // window manager hands it the focus. 2.7's full-screen window took the focus itself.
+  if (focus) glfwFocusWindow(window);
+  glfwSetKeyCallback(window, OnKey3);
+  glfwSetCharCallback(window, OnChar3);
+  glfwSetMouseButtonCallback(window, OnMouseButton3);
+  glfwSetCursorPosCallback(window, OnCursorPos3);
+  glfwSetWindowSizeCallback(window, OnSize3);
+  glfwSetWindowRefreshCallback(window, OnRefresh3);
+  return window;
 }
