@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "devices/gl_api.h"
 #include "devices/graphics.h"
 #include "framework/graphics.h"
 #include "tests/game/menu_testing.h"
@@ -79,10 +80,18 @@ void Dump(const Array<int>& px, int w, int h, const std::string& name) {
   std::fclose(f);
 }
 
+int windowCopies = 0;
+void (*realCopy)(unsigned int, int, int, int, int, int, int, int);
+void CountCopy(unsigned int t, int l, int dx, int dy, int x, int y, int w, int h) {
+  ++windowCopies, realCopy(t, l, dx, dy, x, y, w, h);
+}
+
 // Renders the current list as the framework does, reads the back buffer before the swap and
-// checks it against the table.
-void ExpectScreen(Harness& h, int w, int hh, const std::string& screen) {
+// checks it against the table. True when the picture began with the window copy kept from an
+// earlier frame.
+bool ExpectScreen(Harness& h, int w, int hh, const std::string& screen) {
   gxtkGraphics* device = vg_graphics_device;
+  int copyBefore = h.app()->m_CopyFloats, copiesBefore = windowCopies;
   device->BeginRender();
   vg_graphics_BeginRender();
   h.app()->p_OnRender();
@@ -97,6 +106,7 @@ void ExpectScreen(Harness& h, int w, int hh, const std::string& screen) {
   char line[96];
   std::snprintf(line, sizeof line, "{\"%s\", 0x%016" PRIx64 "ull},", key.c_str(), got);
   EXPECT_TRUE(it != kFingerprints.end() && it->second == got) << "now drawn as " << line;
+  return copyBefore > 0 && h.app()->m_CopyFloats == copyBefore && windowCopies == copiesBefore;
 }
 
 // Walks one game through every screen in a window of w x h, checking each.
@@ -106,8 +116,9 @@ void EveryScreen(int w, int hh) {
   Harness h(options);
   h.Start();
   ASSERT_TRUE(h.UseRealWindow());
+  realCopy = vgGl.CopyTexSubImage2D, vgGl.CopyTexSubImage2D = CountCopy;
   c_MyApp* a = h.app();
-  auto check = [&](const char* screen) { ExpectScreen(h, w, hh, screen); };
+  auto check = [&](const char* screen) { return ExpectScreen(h, w, hh, screen); };
 
   h.Frame(6);
   ASSERT_GT(a->m_Loading, 0);
@@ -117,8 +128,10 @@ void EveryScreen(int w, int hh) {
   menutest::SetTop(a, 98000, 7300);
   for (int i = 0; i < 10; ++i) a->m_HighScores[10 + i] = 1234 * (i + 1);
   h.Frame();
-  check("title menu");
-  EXPECT_GT(a->m_CopyFloats, 0) << "the title menu's still part is put back from a copy";
+  // Rendered again with no update between, the same list is copied at its second repeat and
+  // put back from the third on (renders alone move nothing in the game).
+  for (int i = 0; i < 3; ++i) check("title menu");
+  EXPECT_TRUE(check("title menu")) << "the still title menu is put back from a copy";
 
   menutest::TapAndSettle(h, vgtest::kKeyRight), h.Frame(60);
   menutest::TapAndSettle(h, vgtest::kKeyEnter), h.Frame(40);
@@ -127,7 +140,7 @@ void EveryScreen(int w, int hh) {
   menutest::TapAndSettle(h, vgtest::kKeyEscape), h.Frame(40);
   ASSERT_EQ(a->m_OptionsOpen, 0);
   a->m_CreditsOpen = 1, h.Frame(40);
-  check("credits box");
+  EXPECT_TRUE(check("credits box")) << "the boxes lie over a still title menu";
   a->m_CreditsOpen = 0, a->m_BadgesOpen = 1, h.Frame(40);
   check("badges box");
   a->m_BadgesOpen = 0, h.Frame(40);
