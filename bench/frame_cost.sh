@@ -108,10 +108,9 @@ measure() {
 }
 
 nothing() { :; }
-full() { sleep 1; xdotool key F11; sleep 2; focus "$1"; }
+full() { sleep 3; xdotool key F11; sleep 12; focus "$1"; }
 play() { sleep 7; focus "$1"; xdotool key Return; }
-# Full screen loads the larger images again first.
-full_play() { full "$1"; sleep 8; play "$1"; }
+full_play() { full "$1"; play "$1"; }
 
 configs=(
   "vantorell title 640x480|9|nothing|$game"

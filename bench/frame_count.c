@@ -1,5 +1,5 @@
 /* Preloaded by bench/frame_cost.sh into each program it measures: counts presented frames
- * (GLFW's, SDL's, GLUT's or GLX's own swap, whichever the program calls) in a 64-bit counter
+ * (at GLFW's, SDL's or GLUT's swap, whichever the program calls) in a 64-bit counter
  * at the start of the file named by VG_FRAME_COUNT, mapped shared so that the script reads it
  * without the program writing a file every frame. */
 #define _GNU_SOURCE

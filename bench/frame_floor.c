@@ -1,9 +1,7 @@
-/* The floor of the frame-cost benchmark (bench/frame_cost.sh): what any program pays on this
- * renderer for a picture that fills its window. Clears, draws one opaque textured quad over
- * the whole window (a 256 x 256 image, nearest sampling, no blending) and presents, 60 times
- * a second by the clock. Usage: frame_floor WIDTH HEIGHT [full] [blend] [none]; "full" opens
- * the window full screen on the primary monitor, "blend" draws the quad blended, "none"
- * draws no quad (clear and present only). */
+/* The floor of bench/frame_cost.sh: what any program pays here for a picture filling its
+ * window. Clears, draws one opaque textured quad (256 x 256 image, nearest, no blending) over
+ * the window and presents, 60 times a second. Usage: frame_floor W H [full] [blend] [none]:
+ * full screen on the primary monitor, the quad blended, or no quad at all. */
 #include <GLFW/glfw3.h>
 #include <stdlib.h>
 #include <string.h>

@@ -176,8 +176,8 @@ bool gxtkSurface::OpaqueRect(int x, int y, int w, int h) {
   if (w <= 0 || h <= 0) return false;
   const int asked[4] = {x, y, w, h};
   if (std::equal(asked, asked + 4, opaqueRect)) return opaqueRectIs;
-  // A large background is asked about every frame; one that is not opaque usually shows it
-  // in its first row, so the scan is short either way after the first time.
+  // A large background is asked about every frame, so the last answer is kept; a scan that
+  // meets a pixel that is not opaque stops there.
   bool opaque = true;
   for (int row = y; row < y + h && opaque; ++row) {
     const unsigned char* a = data + (static_cast<size_t>(row) * width + x) * depth + depth - 1;

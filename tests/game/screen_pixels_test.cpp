@@ -1,8 +1,7 @@
-// Every screen of the game rendered on a real OpenGL context (Mesa's software renderer under a
-// private Xvfb) in a 4:3 and a 16:9 window, read back and compared with the fingerprints of the
-// pictures the game drew when they were taken. A change to the drawing path that moves a pixel
-// fails here; a change meant to move pixels updates the table (the failure prints each new
-// line, and VG_SCREEN_DUMP=<folder> writes every picture there as a PPM to look at first).
+// Every screen rendered on a real context (llvmpipe under a private Xvfb) in a 4:3 and a 16:9
+// window, read back and compared with fingerprints of the pictures as first drawn: a drawing
+// change that moves a pixel fails here. A failure prints the new table line; VG_SCREEN_DUMP=<dir>
+// writes every picture there as a PPM, to look at before a table line is replaced.
 #include <gtest/gtest.h>
 
 #include <cinttypes>
