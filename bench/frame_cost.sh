@@ -7,7 +7,8 @@
 # /proc over SECONDS after the program settled, in % of one core), presented frames a second
 # (counted by bench/frame_count.c, preloaded), CPU per frame (which a loaded machine distorts
 # less than the rates, when the program cannot get the CPU it asks for) and resident memory.
-# Usage: bench/frame_cost.sh [BUILD_DIR=build]   (env: RUNS=3 SECONDS_=20 ONLY="regex")
+# Usage: bench/frame_cost.sh [BUILD_DIR=build]   (env: RUNS=3 SECONDS_=20 ONLY="regex",
+# SHOTS=<dir> to keep a picture of the screen as each measurement starts)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export PATH="$PATH:/usr/games"
@@ -98,6 +99,7 @@ measure() {
   focus "$pid"
   sleep "$((settle - settle / 2))"
   local t0 f0 t1 f1 rss
+  if [ -n "${SHOTS:-}" ]; then import -window root "$SHOTS/${name// /-}.png" 2>/dev/null || true; fi
   t0="$(cpu_ticks "$pid")" f0="$(frames)"
   sleep "$window"
   t1="$(cpu_ticks "$pid")" f1="$(frames)"
@@ -109,7 +111,8 @@ measure() {
 
 nothing() { :; }
 full() { sleep 3; xdotool key F11; sleep 12; focus "$1"; }
-play() { sleep 7; focus "$1"; xdotool key Return; }
+# Held for a moment: a press and release between two of a busy game's updates go unseen.
+play() { sleep 7; focus "$1"; xdotool keydown Return; sleep 0.3; xdotool keyup Return; }
 full_play() { full "$1"; play "$1"; }
 
 configs=(
