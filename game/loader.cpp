@@ -40,6 +40,7 @@ String ResolutionSuffix(int level) {
 
 int c_MyApp::p_LoadImg(int slot, String name, int w, int h, int frames, int flags) {
   if (!InSlots(slot, m_Images.Length())) return 0;
+  ++m_ImageLoads;
   int res = m_ImgLevel;
   String file = name + ResolutionSuffix(res) + String(".png");
   m_Images[slot] = nullptr;
@@ -52,6 +53,7 @@ int c_MyApp::p_LoadImg(int slot, String name, int w, int h, int frames, int flag
 
 int c_MyApp::p_LoadImgRaw(int slot, String name, int w, int h, int frames, int flags) {
   if (!InSlots(slot, m_Images.Length())) return 0;
+  ++m_ImageLoads;
   m_Images[slot] = nullptr;
   gc_assign(m_Images[slot], vg_graphics_LoadImage2(name + String(".png"), w, h, frames, flags));
   m_ImageInfo[3 * slot] = w;
@@ -62,6 +64,7 @@ int c_MyApp::p_LoadImgRaw(int slot, String name, int w, int h, int frames, int f
 
 int c_MyApp::p_LoadFont(int slot, String name, int advance, int lineHeight) {
   if (!InSlots(slot, m_Images.Length())) return 0;
+  ++m_ImageLoads;
   int res = m_ImgLevel;
   String file = name + ResolutionSuffix(res) + String(".png");
   m_Images[slot] = nullptr;
