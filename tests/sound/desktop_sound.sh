@@ -73,7 +73,7 @@ start_game() {
   (cd "$tmp/work" && LD_PRELOAD="$game_preload" ALSOFT_DRIVERS=pulse ALSOFT_LOGLEVEL=${VG_ALSOFT_LOGLEVEL:-0} exec "$build/game/vantorell" >"$tmp/game.log" 2>&1) &
   game_pid=$!
   pids+=("$game_pid")
-  window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Vantorell$' | head -1)"
+  window="$(timeout 150 xdotool search --sync --onlyvisible --name '^Vantorell$' | head -1)"
   [ -n "$window" ] || fail "no game window"
   xdotool windowactivate --sync "$window" 2>/dev/null
   # Return starts a game from the title menu and fires in one, so a second press makes sure
