@@ -19,7 +19,7 @@
 #include <cstring>
 
 #include "devices/al_api.h"
-#include "host/glfw_game.h"
+#include "host/game.h"
 #include "runtime/console.h"
 #include "runtime/gc.h"
 
@@ -184,7 +184,7 @@ void gxtkAudio::Rebuild() {
 // Gives a sample that came from a file its buffer again: a short sound at once, a tune from
 // the host's worker. True while the worker still has it.
 bool gxtkAudio::Restore(gxtkSample* sample) {
-  VgGlfwGame* host = VgGlfwGame::_glfwGame;
+  VgGame* host = VgGame::_game;
   if (!host || sample->buffer || sample->path.Length() == 0) return false;
   int length = 0, chans = 0, format = 0, hertz = 0;
   bool waiting = false;
@@ -336,7 +336,7 @@ int gxtkAudio::Resume() {
 }
 
 gxtkSample* gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, String path) {
-  VgGlfwGame* host = VgGlfwGame::_glfwGame;
+  VgGame* host = VgGame::_game;
   if (!host) return nullptr;
   int length = 0, chans = 0, format = 0, hertz = 0;
   unsigned char* data = host->TakeAudioData(path, &length, &chans, &format, &hertz);
@@ -453,7 +453,7 @@ int gxtkAudio::SetRate(int channel, float rate) {
 }
 
 int gxtkAudio::PrefetchMusic(String path) {
-  if (VgGlfwGame* host = VgGlfwGame::_glfwGame) host->PrefetchAudioData(path);
+  if (VgGame* host = VgGame::_game) host->PrefetchAudioData(path);
   prefetched_.push_back(path);
   return 0;
 }
@@ -463,7 +463,7 @@ int gxtkAudio::PlayMusic(String path, int flags) {
   gxtkSample* sample = LoadSample(path);
   // Decoded again at once, off the main thread, for the next time the tune starts.
   for (const String& tune : prefetched_) {
-    if (tune == path && VgGlfwGame::_glfwGame) VgGlfwGame::_glfwGame->PrefetchAudioData(path);
+    if (tune == path && VgGame::_game) VgGame::_game->PrefetchAudioData(path);
   }
   if (!sample) return -1;
   PlaySample(sample, kMusicChannel, flags);

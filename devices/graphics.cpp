@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "devices/gl_api.h"
-#include "host/glfw2.h"
-#include "host/glfw_game.h"
+#include "host/game.h"
 #include "runtime/console.h"
 
 namespace {
@@ -36,7 +35,7 @@ bool RowsFit(int len, int offset, int pitch, int w, int h) {
 }  // namespace
 
 gxtkGraphics::gxtkGraphics() {
-  glfw2::glfwGetWindowSize(&width, &height);
+  VgGame::WindowSize(&width, &height);
   for (int q = 0; q < kMaxQuads; ++q) {
     unsigned short* i = &quadIndices[q * 6];
     unsigned short base = static_cast<unsigned short>(q * 4);
@@ -55,7 +54,7 @@ int gxtkGraphics::Width() { return width; }
 int gxtkGraphics::Height() { return height; }
 
 int gxtkGraphics::BeginRender() {
-  glfw2::glfwGetWindowSize(&width, &height);
+  VgGame::WindowSize(&width, &height);
   vgGl.Viewport(0, 0, width, height);
 
   vgGl.MatrixMode(GL_PROJECTION);
@@ -82,7 +81,7 @@ int gxtkGraphics::BeginRender() {
 
 void gxtkGraphics::EndRender() {
   Flush();
-  glfw2::glfwSwapBuffers();
+  VgGame::SwapBuffers();
 }
 
 void gxtkGraphics::DiscardGraphics() {}
@@ -265,7 +264,7 @@ int gxtkGraphics::DrawPoly(Array<float> verts) {
 int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, int srcy) {
   int n = verts.Length() / 4;
   if (n < 1 || n > kMaxVertices || !surface) return 0;
-  if (surface->seq != glfwGraphicsSeq) surface->Bind();
+  if (surface->seq != VgGame::GraphicsSeq()) surface->Bind();
   Vertex* v = Begin(n, n, surface);
   for (int i = 0; i < n; ++i) {
     const float* p = &verts[i * 4];
@@ -278,7 +277,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
   if (!surface) return 0;
   // A texture about to be re-created in a new context may get another size, so its scales
   // are settled before they go into the vertices.
-  if (surface->seq != glfwGraphicsSeq) surface->Bind();
+  if (surface->seq != VgGame::GraphicsSeq()) surface->Bind();
   float w = static_cast<float>(surface->Width());
   float h = static_cast<float>(surface->Height());
   float u = w * surface->uscale;
@@ -294,7 +293,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
 int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy,
                                int srcw, int srch) {
   if (!surface) return 0;
-  if (surface->seq != glfwGraphicsSeq) surface->Bind();
+  if (surface->seq != VgGame::GraphicsSeq()) surface->Bind();
   float w = static_cast<float>(srcw);
   float h = static_cast<float>(srch);
   float u0 = srcx * surface->uscale;
@@ -342,7 +341,7 @@ gxtkSurface* gxtkGraphics::LoadSurface(String path) {
 }
 
 gxtkSurface* gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
-  VgGlfwGame* host = VgGlfwGame::_glfwGame;
+  VgGame* host = VgGame::_game;
   if (!host) return nullptr;
   int w = 0, h = 0, depth = 0;
   unsigned char* data = host->LoadImageData(path, &w, &h, &depth);

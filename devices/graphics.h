@@ -98,7 +98,7 @@ class gxtkSurface : public Object {
   int height = 0;
   int depth = 0;
   unsigned int format = 0;  // GL_LUMINANCE .. GL_RGBA
-  int seq = -1;             // the glfwGraphicsSeq the texture was made in; -1 none
+  int seq = -1;             // the VgGame::GraphicsSeq the texture was made in; -1 none
   unsigned int texture = 0;
   float uscale = 0;
   float vscale = 0;

@@ -8,7 +8,7 @@
 
 #include "devices/gl_api.h"
 #include "devices/graphics.h"
-#include "host/glfw_game.h"
+#include "host/game.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ gxtkSurface::gxtkSurface() {}
 gxtkSurface::~gxtkSurface() { Discard(); }
 
 int gxtkSurface::Discard() {
-  if (seq == glfwGraphicsSeq) {
+  if (seq == VgGame::GraphicsSeq()) {
     vgGl.DeleteTextures(1, &texture);
     seq = -1;
   }
@@ -110,7 +110,7 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const unsigned int* src
     }
   }
 
-  if (seq != glfwGraphicsSeq) return;
+  if (seq != VgGame::GraphicsSeq()) return;
   vgGl.BindTexture(GL_TEXTURE_2D, texture);
   vgGl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
   const unsigned char* first = data + (static_cast<size_t>(y) * width + x) * 4;
@@ -125,12 +125,12 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const unsigned int* src
 }
 
 void gxtkSurface::Bind() {
-  if (glfwGraphicsSeq == 0) return;
-  if (seq == glfwGraphicsSeq) {
+  if (VgGame::GraphicsSeq() == 0) return;
+  if (seq == VgGame::GraphicsSeq()) {
     vgGl.BindTexture(GL_TEXTURE_2D, texture);
     return;
   }
-  seq = glfwGraphicsSeq;
+  seq = VgGame::GraphicsSeq();
   vgGl.GenTextures(1, &texture);
   vgGl.BindTexture(GL_TEXTURE_2D, texture);
   vgGl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

@@ -24,6 +24,19 @@ VgGame::~VgGame() {
   if (_game == this) _game = nullptr;
 }
 
+unsigned char* VgGame::LoadImageData(String, int*, int*, int*) { return nullptr; }
+unsigned char* VgGame::LoadAudioData(String, int*, int*, int*, int*) { return nullptr; }
+void VgGame::PrefetchAudioData(String) {}
+unsigned char* VgGame::TakeAudioData(String path, int* length, int* channels, int* format,
+                                     int* hertz) {
+  return LoadAudioData(path, length, channels, format, hertz);
+}
+unsigned char* VgGame::FetchAudioData(String path, int* length, int* channels, int* format,
+                                      int* hertz, bool* waiting) {
+  if (waiting) *waiting = false;
+  return LoadAudioData(path, length, channels, format, hertz);
+}
+
 void VgGame::SetDelegate(VgGameDelegate* delegate) { _delegate = delegate; }
 VgGameDelegate* VgGame::Delegate() { return _delegate; }
 void VgGame::SetKeyboardEnabled(bool enabled) { _keyboardEnabled = enabled; }

@@ -69,6 +69,30 @@ class VgGame {
   virtual void MotionEvent(int event, int data, float x, float y, float z);
   virtual void DiscardGraphics();
 
+  // Decoders for the devices. Each returns a block the caller frees with std::free(), or
+  // null when the file is missing or cannot be decoded; this base decodes nothing.
+  virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
+  virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
+                                       int* hertz);
+  // Long sounds decoded ahead of need: PrefetchAudioData starts on a file, TakeAudioData hands
+  // that result over and forgets it, or is LoadAudioData for a file not prefetched.
+  virtual void PrefetchAudioData(String path);
+  virtual unsigned char* TakeAudioData(String path, int* length, int* channels, int* format,
+                                       int* hertz);
+  // TakeAudioData without the wait, for sounds wanted again on a new audio device: null with
+  // *waiting set while a long sound is still being decoded; this base decodes at once.
+  virtual unsigned char* FetchAudioData(String path, int* length, int* channels, int* format,
+                                        int* hertz, bool* waiting);
+
+  // The window as the graphics device sees it: its size in pixels, the end of a frame, and
+  // the number of the GL context it has, counted up each time a window brings a new one (0
+  // before the first), so a texture made under another number is made again. Answered by
+  // the host built in (host/glfw_game.cpp); static, as the device may draw with no host
+  // object (its tests do).
+  static void WindowSize(int* width, int* height);
+  static void SwapBuffers();
+  static int GraphicsSeq();
+
   // The one host of the process (set by the constructor).
   static VgGame* _game;
 

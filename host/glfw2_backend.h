@@ -52,7 +52,8 @@ class Backend {
 
   // Opens the one window with a current OpenGL context, and from then on delivers its
   // events through the entry points below. Called only after Init and while IsOpen is
-  // false; false when no window can be made. Full screen takes the desktop's own size.
+  // false; false when no window can be made. Full screen is the platform's own: the
+  // display's current mode, never a mode switch (on a page, the browser's).
   virtual bool Open(const OpenRequest& request) = 0;
   // Closes it (a platform that cannot give its window back may keep it, and its context,
   // for the next Open). IsOpen says whether the game has a window now.

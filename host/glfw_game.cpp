@@ -40,6 +40,10 @@ void VgGlfwGame::SetUpdateRate(int hz) {
   }
 }
 
+void VgGame::WindowSize(int* width, int* height) { glfwGetWindowSize(width, height); }
+void VgGame::SwapBuffers() { glfwSwapBuffers(); }
+int VgGame::GraphicsSeq() { return glfwGraphicsSeq; }
+
 int VgGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * 1000); }
 
 void VgGlfwGame::SetMouseVisible(bool visible) {

@@ -9,7 +9,8 @@
 struct VgAudioPrefetch;
 
 // Incremented each time a window (and with it a new OpenGL context) is opened; the graphics
-// device compares it with the value its textures were made under.
+// device reads it through VgGame::GraphicsSeq and compares it with the value its textures
+// were made under. Tests set it to stand for a window.
 extern int glfwGraphicsSeq;
 
 class VgGlfwVideoMode : public Object {
@@ -33,22 +34,22 @@ class VgGlfwGame : public VgGame {
   void SetMouseVisible(bool visible) override;
   String PathToFilePath(String path) override;
 
-  // Decoders for the devices (host/media.cpp). Both return a block the caller frees with
-  // std::free(), or null when the file is missing or cannot be decoded.
-  virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
-  virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
-                                       int* hertz);
+  // The devices' decoders (host/media.cpp).
+  unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override;
+  unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
+                               int* hertz) override;
   // Long sounds decoded ahead of need (host/audio_prefetch.cpp): PrefetchAudioData opens the
   // file and has a worker thread decode it; TakeAudioData hands that result over (waiting
   // for the worker if it is not done yet) and forgets it, or is LoadAudioData for a file
   // that was not prefetched. Main thread only, like LoadAudioData.
-  void PrefetchAudioData(String path);
-  unsigned char* TakeAudioData(String path, int* length, int* channels, int* format, int* hertz);
+  void PrefetchAudioData(String path) override;
+  unsigned char* TakeAudioData(String path, int* length, int* channels, int* format,
+                               int* hertz) override;
   // TakeAudioData without the wait: a tune is handed over once the worker has decoded it
   // (requested now if it was not), and until then the result is null with *waiting set;
   // a short sound is LoadAudioData. For sounds wanted again on a new audio device.
   unsigned char* FetchAudioData(String path, int* length, int* channels, int* format, int* hertz,
-                                bool* waiting);
+                                bool* waiting) override;
 
   // Replaces the window: held keys are released first, then a new window (and context) opens.
   virtual void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,

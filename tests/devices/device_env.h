@@ -19,7 +19,7 @@
 
 namespace device_env {
 
-// The process's host object, made on first use; the devices reach it as _glfwGame.
+// The process's host object, made on first use; the devices reach it as VgGame::_game.
 inline VgGlfwGame* Host() {
   if (!VgGlfwGame::_glfwGame) new VgGlfwGame();
   return VgGlfwGame::_glfwGame;
