@@ -128,12 +128,13 @@ void TS(unsigned int, int, int, int, int, int, unsigned int, unsigned int, const
 void PS(unsigned int, int) {}
 unsigned int Err() { return 0; }
 void RP(int, int, int, int, unsigned int, unsigned int, void*) {}
+void CT(unsigned int, int, int, int, int, int, int, int) {}
 }  // namespace nogl
 
 void BM_DeviceBatchingOnly(benchmark::State& state) {
   using namespace nogl;
   vgGl = VgGlApi{V4i, U, N, O, U, Ptr, Ptr, Ptr, U, U, UU, V4i, F4, U, DA, DE,
-                 Gen, Del, UU, TP, TI, TS, PS, Err, RP};
+                 Gen, Del, UU, TP, TI, TS, PS, Err, RP, CT};
   int seq = glfwGraphicsSeq;
   if (!seq) glfwGraphicsSeq = 1;
   gxtkGraphics* g = new gxtkGraphics();

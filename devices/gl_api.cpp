@@ -40,6 +40,7 @@ static constexpr VgGlApi SystemGl() {
   api.PixelStorei = glPixelStorei;
   api.GetError = glGetError;
   api.ReadPixels = glReadPixels;
+  api.CopyTexSubImage2D = glCopyTexSubImage2D;
   return api;
 }
 

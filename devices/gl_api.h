@@ -32,6 +32,8 @@ struct VgGlApi {
   unsigned int (*GetError)();
   void (*ReadPixels)(int x, int y, int width, int height, unsigned int format, unsigned int type,
                      void* pixels);
+  void (*CopyTexSubImage2D)(unsigned int target, int level, int xoffset, int yoffset, int x, int y,
+                            int width, int height);
 };
 
 // The table every device call goes through. Starts bound to libGL.

@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -145,8 +146,10 @@ int gxtkGraphics::SetMatrix(float mix, float miy, float mjx, float mjy, float mt
   return 0;
 }
 
-gxtkGraphics::Vertex* gxtkGraphics::Begin(int type, int count, gxtkSurface* surf) {
-  if (primType == type && primSurf == surf && primCount + count <= kMaxVertices) {
+gxtkGraphics::Vertex* gxtkGraphics::Begin(int type, int count, gxtkSurface* surf,
+                                           bool opaque) {
+  if (primType == type && primSurf == surf && primOpaque == opaque &&
+      primCount + count <= kMaxVertices) {
     Vertex* v = &vertices[primCount];
     primCount += count;
     return v;
@@ -154,8 +157,37 @@ gxtkGraphics::Vertex* gxtkGraphics::Begin(int type, int count, gxtkSurface* surf
   if (primCount) Flush();
   primType = type;
   primSurf = surf;
+  primOpaque = opaque;
   primCount = count;
   return vertices;
+}
+
+bool gxtkGraphics::Opaque(float x, float y, float w, float h, gxtkSurface* surf, int srcx,
+                          int srcy) {
+  // A software renderer reads and mixes every pixel it blends; below about 128 x 128 pixels
+  // that saving is smaller than the cost of a batch of its own.
+  constexpr float kLeastArea = 16384;
+  if (blendMode != 0 || color >> 24 != 255 || iy != 0 || jx != 0) return false;
+  float left = x * ix + tx, right = (x + w) * ix + tx;
+  float top = y * jy + ty, bottom = (y + h) * jy + ty;
+  float x0 = std::min(left, right), x1 = std::max(left, right);
+  float y0 = std::min(top, bottom), y1 = std::max(top, bottom);
+  float seenW = std::min(x1, static_cast<float>(width)) - std::max(x0, 0.0f);
+  float seenH = std::min(y1, static_cast<float>(height)) - std::max(y0, 0.0f);
+  if (!(seenW > 0 && seenH > 0 && seenW * seenH >= kLeastArea)) return false;
+  if (!surf) return true;
+  // A pixel centre lying on an edge inside the window may sample the texel just beyond it, so
+  // those texels must be opaque too; an edge outside the window has no pixel on it.
+  auto onScreen = [](float edge, int extent) { return edge > -1 && edge < extent + 1; };
+  int l = onScreen(left, width), r = onScreen(right, width);
+  int t = onScreen(top, height), b = onScreen(bottom, height);
+  int sw = static_cast<int>(w), sh = static_cast<int>(h);
+  // Beyond the image's right or bottom side lies a power-of-two texture's unused corner.
+  bool padded = surf->uscale * surf->width != 1 || surf->vscale * surf->height != 1;
+  if (padded && ((r && srcx + sw >= surf->width) || (b && srcy + sh >= surf->height))) {
+    return false;
+  }
+  return surf->OpaqueRect(srcx - l, srcy - t, sw + l + r, sh + t + b);
 }
 
 void gxtkGraphics::Flush() {
@@ -164,6 +196,7 @@ void gxtkGraphics::Flush() {
     vgGl.Enable(GL_TEXTURE_2D);
     primSurf->Bind();
   }
+  if (primOpaque) vgGl.Disable(GL_BLEND);
   switch (primType) {
     case 1:
       vgGl.DrawArrays(GL_POINTS, 0, primCount);
@@ -184,6 +217,7 @@ void gxtkGraphics::Flush() {
       break;
   }
   if (primSurf) vgGl.Disable(GL_TEXTURE_2D);
+  if (primOpaque) vgGl.Enable(GL_BLEND);
   primCount = 0;
 }
 
@@ -205,11 +239,13 @@ void gxtkGraphics::Emit(Vertex* v, float x, float y, float u, float w) {
 }
 
 int gxtkGraphics::DrawPoint(float x, float y) {
+  if (Invisible()) return 0;
   Emit(Begin(1, 1, nullptr), x, y);
   return 0;
 }
 
 int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
+  if (Invisible()) return 0;
   Vertex* v = Begin(2, 2, nullptr);
   Emit(v, x1, y1);
   Emit(v + 1, x2, y2);
@@ -217,7 +253,8 @@ int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
 }
 
 int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
-  Vertex* v = Begin(4, 4, nullptr);
+  if (Invisible()) return 0;
+  Vertex* v = Begin(4, 4, nullptr, Opaque(x, y, w, h));
   Emit(v, x, y);
   Emit(v + 1, x + w, y);
   Emit(v + 2, x + w, y + h);
@@ -242,6 +279,7 @@ int gxtkGraphics::OvalSegments(float w, float h) const {
 }
 
 int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
+  if (Invisible()) return 0;
   float xr = w * 0.5f;
   float yr = h * 0.5f;
   int n = OvalSegments(w, h);
@@ -255,7 +293,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
 
 int gxtkGraphics::DrawPoly(Array<float> verts) {
   int n = verts.Length() / 2;
-  if (n < 1 || n > kMaxVertices) return 0;
+  if (n < 1 || n > kMaxVertices || Invisible()) return 0;
   Vertex* v = Begin(n, n, nullptr);
   for (int i = 0; i < n; ++i) Emit(v + i, verts[i * 2], verts[i * 2 + 1]);
   return 0;
@@ -263,7 +301,7 @@ int gxtkGraphics::DrawPoly(Array<float> verts) {
 
 int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, int srcy) {
   int n = verts.Length() / 4;
-  if (n < 1 || n > kMaxVertices || !surface) return 0;
+  if (n < 1 || n > kMaxVertices || !surface || Invisible()) return 0;
   if (surface->seq != VgGame::GraphicsSeq()) surface->Bind();
   Vertex* v = Begin(n, n, surface);
   for (int i = 0; i < n; ++i) {
@@ -274,7 +312,7 @@ int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, 
 }
 
 int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
-  if (!surface) return 0;
+  if (!surface || Invisible()) return 0;
   // A texture about to be re-created in a new context may get another size, so its scales
   // are settled before they go into the vertices.
   if (surface->seq != VgGame::GraphicsSeq()) surface->Bind();
@@ -282,7 +320,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
   float h = static_cast<float>(surface->Height());
   float u = w * surface->uscale;
   float t = h * surface->vscale;
-  Vertex* v = Begin(4, 4, surface);
+  Vertex* v = Begin(4, 4, surface, Opaque(x, y, w, h, surface));
   Emit(v, x, y, 0, 0);
   Emit(v + 1, x + w, y, u, 0);
   Emit(v + 2, x + w, y + h, u, t);
@@ -292,7 +330,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
 
 int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy,
                                int srcw, int srch) {
-  if (!surface) return 0;
+  if (!surface || Invisible()) return 0;
   if (surface->seq != VgGame::GraphicsSeq()) surface->Bind();
   float w = static_cast<float>(srcw);
   float h = static_cast<float>(srch);
@@ -300,7 +338,7 @@ int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx,
   float u1 = (srcx + srcw) * surface->uscale;
   float v0 = srcy * surface->vscale;
   float v1 = (srcy + srch) * surface->vscale;
-  Vertex* v = Begin(4, 4, surface);
+  Vertex* v = Begin(4, 4, surface, Opaque(x, y, w, h, surface, srcx, srcy));
   Emit(v, x, y, u0, v0);
   Emit(v + 1, x + w, y, u1, v0);
   Emit(v + 2, x + w, y + h, u1, v1);
@@ -331,6 +369,19 @@ int gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, i
   if (!RowsFit(pixels.Length(), offset, pitch, w, h)) vgError("Array index out of range");
   surface->SetSubData(x, y, w, h, reinterpret_cast<const unsigned int*>(&pixels[offset]), pitch);
   return 0;
+}
+
+bool gxtkGraphics::CopyWindowTo(gxtkSurface* surface) {
+  Flush();
+  if (!surface || surface->seq != VgGame::GraphicsSeq() || surface->width < width ||
+      surface->height < height) {
+    return false;
+  }
+  vgGl.BindTexture(GL_TEXTURE_2D, surface->texture);
+  vgGl.CopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+  // An embedded GL refuses to copy a window without alpha into an RGBA texture; the copy is
+  // then not to be drawn.
+  return vgGl.GetError() == GL_NO_ERROR;
 }
 
 gxtkSurface* gxtkGraphics::LoadSurface(String path) {

@@ -37,6 +37,9 @@ class gxtkGraphics : public Object {
   int primType = 0;
   int primCount = 0;
   gxtkSurface* primSurf = nullptr;
+  // The pending batch covers what is under it completely, so it is drawn with blending off:
+  // the same pixels (an opaque source replaces the destination either way) for less work.
+  bool primOpaque = false;
 
   gxtkGraphics();
 
@@ -82,13 +85,25 @@ class gxtkGraphics : public Object {
   // The oval's vertex count for the current matrix (also the batch kind of DrawOval).
   int OvalSegments(float w, float h) const;
 
+  // Copies the window's pixels, after drawing what is pending, into the texture of surface (made
+  // by CreateSurface at least as large as the window). Rows land bottom row first. False when
+  // the surface has no texture in the current context or GL refused the copy.
+  bool CopyWindowTo(gxtkSurface* surface);
+
   // Starts or extends the pending batch; returns where the n new vertices go.
-  Vertex* Begin(int type, int count, gxtkSurface* surf);
+  Vertex* Begin(int type, int count, gxtkSurface* surf, bool opaque = false);
   void Flush();
 
  private:
   void Emit(Vertex* v, float x, float y);
   void Emit(Vertex* v, float x, float y, float u, float w);
+  // Whether the w x h rectangle at (x, y), before the matrix, is large enough on screen and
+  // written opaquely (alpha 1, blend mode 0) to be worth a batch drawn without blending. For
+  // a textured one, surf's texels from (srcx, srcy) must all be opaque too.
+  bool Opaque(float x, float y, float w, float h, gxtkSurface* surf = nullptr, int srcx = 0,
+              int srcy = 0);
+  // Nothing the current colour draws shows: premultiplied zero adds nothing in either mode.
+  bool Invisible() const { return color == 0; }
 };
 
 class gxtkSurface : public Object {
@@ -121,4 +136,14 @@ class gxtkSurface : public Object {
   // src holds 0xAARRGGBB ints, rows pitch ints apart.
   void SetSubData(int x, int y, int w, int h, const unsigned int* src, int pitch);
   void Bind();
+
+  // Whether every pixel of the rectangle (clipped to the image) has alpha 255. Images without
+  // alpha always are; the last rectangle asked about is remembered until the pixels change.
+  bool OpaqueRect(int x, int y, int w, int h);
+  // Whether the texture exists in the current GL context.
+  bool HasTexture() const;
+
+ private:
+  int opaqueRect[4] = {0, 0, -1, -1};
+  bool opaqueRectIs = false;
 };

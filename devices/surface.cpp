@@ -3,6 +3,7 @@
 // (SetSubData). Created by gxtkGraphics; held by the graphics module's images.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,6 +52,7 @@ int gxtkSurface::Discard() {
   }
   std::free(data);
   data = nullptr;
+  opaqueRect[2] = -1;
   Report(pixelBytes, 0);
   Report(textureBytes, 0);
   return 0;
@@ -66,6 +68,7 @@ bool gxtkSurface::OnUnsafeLoadComplete() {
 }
 
 void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int d) {
+  opaqueRect[2] = -1;
   if (data != pixels) std::free(data);
   data = pixels;
   width = w;
@@ -91,6 +94,7 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const unsigned int* src
   if (format != GL_RGBA) return;
   // A rectangle reaching outside the image would write past the pixel block.
   if (x < 0 || y < 0 || w <= 0 || h <= 0 || x > width - w || y > height - h) return;
+  opaqueRect[2] = -1;
   if (!data) {
     data = static_cast<unsigned char*>(std::calloc(static_cast<size_t>(width) * height, 4));
     if (!data) return;
@@ -158,4 +162,33 @@ void gxtkSurface::Bind() {
     vgGl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
     vgGl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, data);
   }
+}
+
+bool gxtkSurface::HasTexture() const { return seq == VgGame::GraphicsSeq() && seq != 0; }
+
+bool gxtkSurface::OpaqueRect(int x, int y, int w, int h) {
+  if (depth == 1 || depth == 3) return data != nullptr;
+  if (!data || (depth != 2 && depth != 4)) return false;
+  if (x < 0) w += x, x = 0;
+  if (y < 0) h += y, y = 0;
+  if (w > width - x) w = width - x;
+  if (h > height - y) h = height - y;
+  if (w <= 0 || h <= 0) return false;
+  const int asked[4] = {x, y, w, h};
+  if (std::equal(asked, asked + 4, opaqueRect)) return opaqueRectIs;
+  // A large background is asked about every frame, so the last answer is kept; a scan that
+  // meets a pixel that is not opaque stops there.
+  bool opaque = true;
+  for (int row = y; row < y + h && opaque; ++row) {
+    const unsigned char* a = data + (static_cast<size_t>(row) * width + x) * depth + depth - 1;
+    for (int col = 0; col < w; ++col, a += depth) {
+      if (*a != 255) {
+        opaque = false;
+        break;
+      }
+    }
+  }
+  std::copy(asked, asked + 4, opaqueRect);
+  opaqueRectIs = opaque;
+  return opaque;
 }

@@ -128,6 +128,7 @@ int c_GraphicsContext::p_Validate() {
 }
 
 void c_GraphicsContext::mark() {
+  gc_mark_q(m_windowCopy);
   gc_mark_q(m_defaultFont);
   gc_mark_q(m_font);
   gc_mark_q(m_matrixStack);
@@ -350,6 +351,52 @@ int vg_graphics_DrawImage2(c_Image* image, float x, float y, float rotation, flo
   DrawFrameAt(image, f, 0, 0);
   vg_graphics_PopMatrix();
   return 0;
+}
+
+bool vg_graphics_CopyWindow() {
+  gxtkGraphics* device = RenderDevice();
+  c_GraphicsContext* c = vg_graphics_context;
+  gxtkSurface* copy = c->m_windowCopy;
+  if (!copy || !copy->HasTexture() || copy->Width() != device->Width() ||
+      copy->Height() != device->Height()) {
+    if (copy) copy->Discard();
+    gc_assign(c->m_windowCopy, device->CreateSurface(device->Width(), device->Height()));
+    copy = c->m_windowCopy;
+  }
+  return device->CopyWindowTo(copy);
+}
+
+bool vg_graphics_DrawWindowCopy() {
+  gxtkGraphics* device = RenderDevice();
+  gxtkSurface* copy = vg_graphics_context->m_windowCopy;
+  int w = device->Width(), h = device->Height();
+  if (!copy || !copy->HasTexture() || copy->Width() != w || copy->Height() != h) {
+    return false;
+  }
+  // The copy's rows run bottom-up, so it is drawn upside down; one texel lands on each pixel.
+  // The copied alpha is 1 everywhere (every draw keeps the window opaque), so blending leaves
+  // the copy's pixels as they are.
+  c_GraphicsContext* c = vg_graphics_context;
+  float r = c->m_color_r, g = c->m_color_g, b = c->m_color_b, a = c->m_alpha;
+  int blend = c->m_blend;
+  vg_graphics_PushMatrix();
+  vg_graphics_SetMatrix(1, 0, 0, -1, 0, static_cast<float>(h));
+  vg_graphics_SetColor(255, 255, 255);
+  vg_graphics_SetAlpha(1);
+  vg_graphics_SetBlend(0);
+  c->p_Validate();
+  device->DrawSurface(copy, 0, 0);
+  vg_graphics_PopMatrix();
+  vg_graphics_SetColor(r, g, b);
+  vg_graphics_SetAlpha(a);
+  vg_graphics_SetBlend(blend);
+  return true;
+}
+
+bool vg_graphics_FrameOpaque(c_Image* image, int frame) {
+  if (!image || frame < 0 || frame >= image->m_frames.Length()) return false;
+  c_Frame* f = image->m_frames[frame];
+  return image->m_surface->OpaqueRect(f->m_x, f->m_y, image->m_width, image->m_height);
 }
 
 int vg_graphics_ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {

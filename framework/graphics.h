@@ -73,6 +73,8 @@ class c_GraphicsContext : public Object {
   int m_blend = 0;
   float m_scissor_x = 0, m_scissor_y = 0, m_scissor_w = 0, m_scissor_h = 0;
   Array<float> m_matrixStack;
+  // The window's pixels as vg_graphics_CopyWindow last kept them, or null.
+  gxtkSurface* m_windowCopy = nullptr;
 
   c_GraphicsContext* m_new();
   // Sends the matrix to the render device if it changed since it was last sent.
@@ -126,6 +128,16 @@ int vg_graphics_DrawImage(c_Image* image, float x, float y, int frame = 0);
 // Rotated (degrees) and scaled around the handle, which lands on (x, y).
 int vg_graphics_DrawImage2(c_Image* image, float x, float y, float rotation, float scaleX,
                            float scaleY, int frame = 0);
+// Keeps a copy of the window's pixels as drawn so far in this frame (drawing what is pending
+// first), for vg_graphics_DrawWindowCopy to put back in a later frame instead of drawing the
+// same picture again. False when the device cannot copy.
+bool vg_graphics_CopyWindow();
+// Covers the whole window with the kept copy, pixel for pixel; false, drawing nothing, when no
+// copy of a window of this size in this GL context is kept.
+bool vg_graphics_DrawWindowCopy();
+// Whether every pixel of the frame is opaque (false for no image or a frame it lacks): drawn
+// with alpha 1 and blend mode 0 it hides whatever it covers.
+bool vg_graphics_FrameOpaque(c_Image* image, int frame);
 // Pixels as 0xAARRGGBB, rows pitch ints apart from offset; pitch 0 means w.
 int vg_graphics_ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset = 0,
                            int pitch = 0);

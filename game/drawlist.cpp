@@ -1,6 +1,8 @@
 // Draw list: the game records its whole picture here during the update, as fixed-size
 // records in one float array, and the render step replays it fitted to the window.
 // Written to by every screen of c_MyApp; read only by p_OnRender.
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -15,6 +17,8 @@ namespace {
 constexpr float kRectKind = kNoValue;
 constexpr float kOvalKind = kNoValue + 1;
 constexpr float kDegToRad = 0.017453292f;
+// The least height of the visible area: 16:9 of the design screen's width.
+constexpr float kLeastHeight = 360;
 
 float SinDeg(float deg) { return std::sin(deg * kDegToRad); }
 float CosDeg(float deg) { return std::cos(deg * kDegToRad); }
@@ -197,7 +201,9 @@ String c_MyApp::p_rstr(int value, int width, String pad) {
 
 void c_MyApp::p_FitScreen(int devW, int devH) {
   if (devW != m_DevW || devH != m_DevH) {
-    m_Loading = 1;
+    // Only a size that wants another image set runs the loader again: a phone's rotation or
+    // its address bar coming and going must not bring the loading screen back mid-game.
+    if (p_ImageLevelFor(devW, devH) != p_ImageLevelFor(m_DevW, m_DevH)) m_Loading = 1;
     m_DevW = devW;
     m_DevH = devH;
   }
@@ -221,6 +227,14 @@ void c_MyApp::p_FitScreen(int devW, int devH) {
     vg_Vantorell_jscrw = vg_Vantorell_rawscrw;
     vg_Vantorell_jscrh = dh * vg_Vantorell_rawscrw / dw;
   }
+  // The screens are laid out for at least 16:9's 640 x 360. A wider window (a phone's 20:9)
+  // fits that height instead and shows more width, which the screens fill from their edges.
+  if (vg_Vantorell_jscrh < kLeastHeight) {
+    m_ScaleMode = 2;
+    m_ScaleX = m_ScaleY = (dh - 2 * o) / kLeastHeight;
+    vg_Vantorell_jscrh = kLeastHeight;
+    vg_Vantorell_jscrw = dw * kLeastHeight / dh;
+  }
   m_Landscape = vg_Vantorell_jscrh <= vg_Vantorell_jscrw ? 1 : 0;
 }
 
@@ -233,21 +247,68 @@ int c_MyApp::p_OnRender() {
 
   int devW = vg_graphics_DeviceWidth();
   int devH = vg_graphics_DeviceHeight();
-  vg_graphics_SetColor(m_ClsR, m_ClsG, m_ClsB);
-  vg_graphics_SetAlpha(m_ClsAlpha);
-  vg_graphics_DrawRect(-1, -1, static_cast<float>(devW + 2), static_cast<float>(devH + 2));
-  vg_graphics_SetColor(255, 255, 255);
-  vg_graphics_SetAlpha(1);
-
   p_FitScreen(devW, devH);
 
   float bx = vg_Vantorell_overscan;
   float by = devW > 0 ? vg_Vantorell_overscan * static_cast<float>(devH) / devW : 0;
+  const float* list = m_DrawList.Data();
+  int count = std::min(m_DrawCount, m_DrawList.Length()) / kDrawRecord * kDrawRecord;
+
+  // A record that hides the whole window (an opaque backdrop) makes the background and every
+  // record before it invisible; on a software renderer each of those is a full-window fill.
+  int first = p_LastCoveringRecord(devW, devH, bx, by);
+  // A picture that begins as the last one did is put back from a copy of the window instead
+  // of being drawn again; the copy is taken once that beginning has stayed the same for two
+  // frames. What follows is drawn over it as usual.
+  int same = p_SameAsLastReplay(list, count);
+  std::array<float, 9> key = {static_cast<float>(devW), static_cast<float>(devH), m_ClsR,
+                              m_ClsG, m_ClsB, m_ClsAlpha, bx, m_ImageScale,
+                              static_cast<float>(m_ImageLoads)};
+  // The sequencer draws and reads back its own pictures; it keeps the plain replay.
+  bool copies = vg_Vantorell_HasMusic != 1;
+  int from = 0;
+  if (copies && m_CopyFloats > std::max(first, 0) && same >= m_CopyFloats && key == m_CopyKey &&
+      vg_graphics_DrawWindowCopy()) {
+    from = m_CopyFloats;
+  } else {
+    m_CopyFloats = -1;
+    p_ReplayBackground(first, devW, devH);
+    from = std::max(first, 0);
+    constexpr int kWorthCopying = 4 * kDrawRecord;
+    if (copies && same == m_LastSame && same - from >= kWorthCopying) {
+      p_ReplayRecords(from, same);
+      if (vg_graphics_CopyWindow()) m_CopyFloats = same, m_CopyKey = key;
+      from = same;
+    }
+  }
+  p_ReplayRecords(from, count);
+  m_LastSame = same;
+  m_LastList.assign(list, list + count);
+  return 0;
+}
+
+void c_MyApp::p_ReplayBackground(int first, int devW, int devH) {
+  if (first < 0) {
+    if (m_ClsAlpha == 1) {
+      // The same bytes the rectangle's vertices would carry, written by a clear.
+      vg_graphics_Cls(std::trunc(m_ClsR), std::trunc(m_ClsG), std::trunc(m_ClsB));
+    } else {
+      vg_graphics_SetColor(m_ClsR, m_ClsG, m_ClsB);
+      vg_graphics_SetAlpha(m_ClsAlpha);
+      vg_graphics_DrawRect(-1, -1, static_cast<float>(devW + 2), static_cast<float>(devH + 2));
+    }
+  }
+  vg_graphics_SetColor(255, 255, 255);
+  vg_graphics_SetAlpha(1);
+}
+
+void c_MyApp::p_ReplayRecords(int from, int to) {
+  float bx = vg_Vantorell_overscan;
+  int devW = vg_graphics_DeviceWidth(), devH = vg_graphics_DeviceHeight();
+  float by = devW > 0 ? vg_Vantorell_overscan * static_cast<float>(devH) / devW : 0;
   float sx = m_ScaleX, sy = m_ScaleY;
   const float* list = m_DrawList.Data();
-  int count = m_DrawCount;
-  if (count > m_DrawList.Length()) count = m_DrawList.Length();
-  for (int at = 0; at + kDrawRecord <= count; at += kDrawRecord) {
+  for (int at = from; at + kDrawRecord <= to; at += kDrawRecord) {
     const float* rec = list + at;
     vg_graphics_SetAlpha(rec[kRecAlpha]);
     vg_graphics_SetColor(rec[kRecRed], rec[kRecGreen], rec[kRecBlue]);
@@ -258,15 +319,64 @@ int c_MyApp::p_OnRender() {
       vg_graphics_DrawRect(x, y, rec[kRecW] * sx, rec[kRecH] * sy);
     } else if (kind == kOvalKind) {
       vg_graphics_DrawEllipse(x, y, rec[kRecW] * sx, rec[kRecH] * sy);
-    } else if (kind > -1 && kind < static_cast<float>(m_Images.Length())) {
-      c_Image* image = m_Images[static_cast<int>(kind)];
-      // A frame outside the image would read past its frame table; such a record is skipped
-      // like one whose slot is empty.
-      float frame = rec[kRecFrame];
-      if (!image || !(frame > -1) || !(frame < static_cast<float>(image->p_Frames()))) continue;
+    } else if (c_Image* image = p_RecordImage(rec)) {
       vg_graphics_DrawImage2(image, x, y, rec[kRecRot], rec[kRecW] * sx * m_ImageScale,
-                             rec[kRecH] * sy * m_ImageScale, static_cast<int>(frame));
+                             rec[kRecH] * sy * m_ImageScale, static_cast<int>(rec[kRecFrame]));
     }
   }
-  return 0;
+}
+
+int c_MyApp::p_SameAsLastReplay(const float* list, int count) const {
+  int n = std::min(count, static_cast<int>(m_LastList.size()));
+  int at = 0;
+  // Fields 8, 9 and 14 are never written, so they do not count.
+  for (; at + kDrawRecord <= n; at += kDrawRecord) {
+    const float* a = list + at;
+    const float* b = m_LastList.data() + at;
+    bool same = std::equal(a, a + kRecAlpha + 1, b) &&
+                std::equal(a + kRecRed, a + kRecMode + 1, b + kRecRed);
+    if (!same) break;
+  }
+  return at;
+}
+
+c_Image* c_MyApp::p_RecordImage(const float* rec) {
+  float kind = rec[kRecKind], frame = rec[kRecFrame];
+  if (!(kind > -1 && kind < static_cast<float>(m_Images.Length()))) return nullptr;
+  c_Image* image = m_Images[static_cast<int>(kind)];
+  // A frame outside the image would read past its frame table; such a record is skipped like
+  // one whose slot is empty.
+  if (!image || !(frame > -1) || !(frame < static_cast<float>(image->p_Frames()))) return nullptr;
+  return image;
+}
+
+int c_MyApp::p_LastCoveringRecord(int devW, int devH, float bx, float by) {
+  if (devW <= 0 || devH <= 0) return -1;
+  const float* list = m_DrawList.Data();
+  int count = std::min(m_DrawCount, m_DrawList.Length()) / kDrawRecord * kDrawRecord;
+  // Each edge a pixel beyond the window, so that no pixel centre lies on one: the texels
+  // sampled are then the frame's own, whatever the rounding.
+  auto covers = [devW, devH](float x0, float x1, float y0, float y1) {
+    return std::min(x0, x1) <= -1 && std::max(x0, x1) >= devW + 1 && std::min(y0, y1) <= -1 &&
+           std::max(y0, y1) >= devH + 1;
+  };
+  for (int at = count - kDrawRecord; at >= 0; at -= kDrawRecord) {
+    const float* rec = list + at;
+    if (!(rec[kRecAlpha] >= 1)) continue;  // alpha below 1 lets what is under it show
+    float x = rec[kRecX] * m_ScaleX + bx, y = rec[kRecY] * m_ScaleY + by;
+    if (rec[kRecKind] == kRectKind) {
+      if (covers(x, x + rec[kRecW] * m_ScaleX, y, y + rec[kRecH] * m_ScaleY)) return at;
+      continue;
+    }
+    c_Image* image = p_RecordImage(rec);
+    if (!image || rec[kRecRot] != 0) continue;
+    float ix = rec[kRecW] * m_ScaleX * m_ImageScale, jy = rec[kRecH] * m_ScaleY * m_ImageScale;
+    float left = x - image->m_tx * ix, right = x + (image->m_width - image->m_tx) * ix;
+    float top = y - image->m_ty * jy, bottom = y + (image->m_height - image->m_ty) * jy;
+    if (covers(left, right, top, bottom) &&
+        vg_graphics_FrameOpaque(image, static_cast<int>(rec[kRecFrame]))) {
+      return at;
+    }
+  }
+  return -1;
 }

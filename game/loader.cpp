@@ -15,21 +15,17 @@ bool InSlots(int slot, int length) { return slot >= 0 && slot < length; }
 
 }  // namespace
 
-void c_MyApp::p_ApplyResolution() {
-  int w = vg_graphics_DeviceWidth();
-  int h = vg_graphics_DeviceHeight();
-  m_ImgLevel = 1;
-  m_ImageScale = 1;
+int c_MyApp::p_ImageLevelFor(int w, int h) {
   // The default 640 x 480 window draws the 1x art as it was drawn; only a larger window
   // takes the 2x set.
-  if (w > 640 || h > 640) {
-    m_ImgLevel = 2;
-    m_ImageScale = 0.5f;
-  }
-  if (w >= 1231 || h >= 1231) {
-    m_ImgLevel = 4;
-    m_ImageScale = 0.25f;
-  }
+  if (w >= 1231 || h >= 1231) return 4;
+  if (w > 640 || h > 640) return 2;
+  return 1;
+}
+
+void c_MyApp::p_ApplyResolution() {
+  m_ImgLevel = p_ImageLevelFor(vg_graphics_DeviceWidth(), vg_graphics_DeviceHeight());
+  m_ImageScale = 1.0f / static_cast<float>(m_ImgLevel);
 }
 
 namespace {
@@ -44,6 +40,7 @@ String ResolutionSuffix(int level) {
 
 int c_MyApp::p_LoadImg(int slot, String name, int w, int h, int frames, int flags) {
   if (!InSlots(slot, m_Images.Length())) return 0;
+  ++m_ImageLoads;
   int res = m_ImgLevel;
   String file = name + ResolutionSuffix(res) + String(".png");
   m_Images[slot] = nullptr;
@@ -56,6 +53,7 @@ int c_MyApp::p_LoadImg(int slot, String name, int w, int h, int frames, int flag
 
 int c_MyApp::p_LoadImgRaw(int slot, String name, int w, int h, int frames, int flags) {
   if (!InSlots(slot, m_Images.Length())) return 0;
+  ++m_ImageLoads;
   m_Images[slot] = nullptr;
   gc_assign(m_Images[slot], vg_graphics_LoadImage2(name + String(".png"), w, h, frames, flags));
   m_ImageInfo[3 * slot] = w;
@@ -66,6 +64,7 @@ int c_MyApp::p_LoadImgRaw(int slot, String name, int w, int h, int frames, int f
 
 int c_MyApp::p_LoadFont(int slot, String name, int advance, int lineHeight) {
   if (!InSlots(slot, m_Images.Length())) return 0;
+  ++m_ImageLoads;
   int res = m_ImgLevel;
   String file = name + ResolutionSuffix(res) + String(".png");
   m_Images[slot] = nullptr;

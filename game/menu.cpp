@@ -2,6 +2,7 @@
 // carousel (play, options) driven by keys, pads, taps and drags, and the credits icon; plus
 // kScreenEnterMenu, which files the last score into the tables. Both run from the update's
 // dispatcher.
+#include <algorithm>
 #include <cmath>
 
 #include "framework/app.h"
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr float kItemStep = 88;  // carousel spacing between the two items
+constexpr float kSceneW = 256;   // width of the title scene (kImgMenu) at size 1
 constexpr int kItems = 2;
 
 // Score-table offset of a game mode: its top ten there, its last ten just after. Modes whose
@@ -65,7 +67,9 @@ int c_MyApp::p_Menu() {
 
   // Backdrop and title.
   for (int img = kImgSprites; img <= kImgNamesB; ++img) p_DrawImg(img, -64, -64, 0);
-  p_SetSize(3);
+  // The scene is 768 wide at its size of 3; a wider screen (a 20:9 phone) stretches it
+  // sideways to the edges rather than show bare ground beside it.
+  p_SetSize(std::max(3.0f, W / kSceneW), 3);
   p_DrawImg(kImgMenu, W / 2, H / 2 + 16 * slide, 0);
   p_SetSize(2);
   p_DrawImg(kImgLogo, 0.4f * W, 128 + 12 * slide, 0);

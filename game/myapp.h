@@ -3,6 +3,9 @@
 // overrides; start-up (game/main.cpp) creates it. The methods are spread over the game/ files
 // named in the comments below; each file's owner may add its own helper declarations there.
 #pragma once
+#include <array>
+#include <vector>
+
 #include "framework/app.h"
 #include "framework/random.h"  // vg_random_Seed, vg_random_Rnd/Rnd2/Rnd3: the one generator
 #include "game/names.h"
@@ -59,6 +62,14 @@ class c_MyApp : public c_App {
   // Draw list (game/drawlist.cpp).
   int m_DrawCount = 0;           // floats used, a multiple of kDrawRecord
   Array<float> m_DrawList;       // kDrawListFloats: records of DrawField
+  // The replay's memory of earlier frames: the list as last replayed, how many of its floats
+  // matched the one before, and the floats whose picture the kept window copy shows (-1 none)
+  // with what else that picture depended on.
+  std::vector<float> m_LastList;
+  int m_LastSame = -1;
+  int m_CopyFloats = -1;
+  std::array<float, 9> m_CopyKey{};
+  int m_ImageLoads = 0;  // images (re)loaded so far: a copy of older pictures is not reused
   float m_DrawSizeX = 0, m_DrawSizeY = 0;
   float m_DrawRot = 0;           // stored negated (see p_SetRot)
   float m_DrawR = 0, m_DrawG = 0, m_DrawB = 0;
@@ -176,6 +187,16 @@ class c_MyApp : public c_App {
   float* p_NewRecord();
   // Notices a resized device and fits the design screen to it, before the replay.
   void p_FitScreen(int devW, int devH);
+  // The image a draw-list record shows, or null when its slot or frame holds none.
+  c_Image* p_RecordImage(const float* rec);
+  // Where the replay may start: the offset of the last record that hides the whole window,
+  // or -1 when none does.
+  int p_LastCoveringRecord(int devW, int devH, float bx, float by);
+  // The replay's parts: the background fill (none when `first` >= 0, a record hiding it), the
+  // records in floats [from, to), and how many floats of the list match the last replay's.
+  void p_ReplayBackground(int first, int devW, int devH);
+  void p_ReplayRecords(int from, int to);
+  int p_SameAsLastReplay(const float* list, int count) const;
 
   // ---- game/controls.cpp: abstract game keys, analogue direction, touch areas.
   int p_PlayKey(int key, int mode, int player);
@@ -196,6 +217,8 @@ class c_MyApp : public c_App {
 
   // ---- game/loader.cpp: images, fonts, sounds, the staged loader and the start gate.
   void p_ApplyResolution();
+  // The image set (1, 2 or 4 times the design size) for a device of that size.
+  static int p_ImageLevelFor(int w, int h);
   int p_LoadImg(int slot, String name, int w, int h, int frames, int flags);
   int p_LoadImgRaw(int slot, String name, int w, int h, int frames, int flags);
   int p_LoadFont(int slot, String name, int advance, int lineHeight);

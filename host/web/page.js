@@ -1,6 +1,6 @@
 // The page's side of the browser build, run before the program starts: the canvas kept at
 // the size of the browser window, the saved record's folder on the browser's storage, sound
-// started by the first key press or click, console output, and the notice shown when the
+// started by the first key press, click or tap, console output, and the notice shown when the
 // program ends (by the game's own quit or a fatal error) with a way to start again.
 (function() {
   var canvas = document.getElementById("canvas");
@@ -58,9 +58,11 @@
   function startSound() {
     contexts.forEach(function(ac) { if (ac.state === "suspended") ac.resume(); });
   }
-  ["keydown", "mousedown", "touchstart"].forEach(function(type) {
+  // A touch's start is no such gesture; its end is, and host/web/page_touch.js calls this then.
+  ["keydown", "mousedown"].forEach(function(type) {
     window.addEventListener(type, startSound, true);
   });
+  Module.vgStartSound = startSound;
   Module.vgSoundStates = function() { return contexts.map(function(ac) { return ac.state; }); };
 
   function stopped(code) {
@@ -128,6 +130,10 @@
       if (again) { again = false; Module.vgFlushState(); }
     });
   };
+  // The saved record as the program last wrote it ("" before the first save).
+  Module.vgSavedRecord = function() {
+    try { return FS.readFile(".tarvikstate", {encoding: "utf8"}); } catch (e) { return ""; }
+  };
   Module.preRun = Module.preRun || [];
   Module.preRun.push(function() {
     FS.mkdir("/vantorell");
@@ -142,12 +148,15 @@
   // Script time of each frame (updates and render), read by whoever measures the page:
   // frames run, the longest, and when (page time) and how long the ones over one 60 Hz
   // frame took.
-  Module.vgFrameTimes = {frames: 0, longest: 0, over: []};
+  // The first few thousand frames are kept too, for percentiles: their times and how many
+  // updates each ran (host/web/web_loop.cpp sets Module.vgPassUpdates).
+  Module.vgFrameTimes = {frames: 0, longest: 0, over: [], times: []};
   var frameStart = 0;
-  Module.preMainLoop = function() { frameStart = performance.now(); };
+  Module.preMainLoop = function() { frameStart = performance.now(); Module.vgPassUpdates = 0; };
   Module.postMainLoop = function() {
     var t = performance.now() - frameStart, f = Module.vgFrameTimes;
     f.frames++;
+    if (f.times && f.times.length < 5000) f.times.push([t, Module.vgPassUpdates]);
     if (t > f.longest) f.longest = t;
     if (t > 1000 / 60 && f.over.length < 100) f.over.push([Math.round(frameStart), Math.round(t)]);
   };

@@ -1,7 +1,8 @@
 # The browser build (scripts/web runs it under Emscripten): the same layers compiled to
 # WebAssembly against Emscripten's GLFW 3, GL 1.1 emulation and OpenAL, linked into
-# vantorell.js and vantorell.wasm, with the generated data folder packed beside them and the
-# page of host/web. Included by the top CMakeLists.txt instead of the desktop set-up.
+# vantorell.js and vantorell.wasm, with the generated data folder packed beside them, and
+# the page of host/web made from them in site/. Included by the top CMakeLists.txt instead of
+# the desktop set-up.
 set(VANTORELL_WEB_DATA "" CACHE PATH "The generated data folder the page preloads")
 if(NOT IS_DIRECTORY "${VANTORELL_WEB_DATA}")
   message(FATAL_ERROR "VANTORELL_WEB_DATA must name a generated data folder")
@@ -45,13 +46,30 @@ target_link_options(vantorell PRIVATE -fexceptions -sUSE_GLFW=3
   -sLEGACY_GL_EMULATION=1 -lopenal -lidbfs.js
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
   -sEXPORTED_RUNTIME_METHODS=[]
-  --pre-js ${vg_page}/page.js
+  # SHELL: keeps both: CMake folds a repeated option into one.
+  "SHELL:--pre-js ${vg_page}/page.js" "SHELL:--pre-js ${vg_page}/page_touch.js"
   --js-library ${vg_page}/web_audio.js
   --preload-file ${VANTORELL_WEB_DATA}@/data)
 # The data is packed at link time, so a regenerated file links the page again.
 file(GLOB_RECURSE vg_web_data CONFIGURE_DEPENDS ${VANTORELL_WEB_DATA}/*)
 set_target_properties(vantorell PROPERTIES SUFFIX ".js"
-  LINK_DEPENDS "${vg_page}/page.js;${vg_page}/web_audio.js;${vg_web_data}")
-add_custom_command(TARGET vantorell POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${vg_page}/index.html ${CMAKE_BINARY_DIR}/index.html
+  LINK_DEPENDS "${vg_page}/page.js;${vg_page}/page_touch.js;${vg_page}/web_audio.js;${vg_web_data}")
+
+# The publishable page, in site/: the program's files under hashed names, the page, the
+# service worker, the manifest and the app icons, which the desktop build's data step draws
+# beside the data folder.
+get_filename_component(vg_icons "${VANTORELL_WEB_DATA}/../web-icons" ABSOLUTE)
+if(NOT EXISTS "${vg_icons}/icon-maskable.png")
+  message(FATAL_ERROR "${vg_icons} lacks the page's icons: build the desktop build's "
+                      "vantorell_data target again (assetgen --web-icons)")
+endif()
+set(vg_site ${CMAKE_BINARY_DIR}/site)
+set(vg_page_files index.html loading.js sw.js manifest.webmanifest stamp.cmake)
+list(TRANSFORM vg_page_files PREPEND ${vg_page}/)
+add_custom_command(OUTPUT ${vg_site}/sw.js
+  COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPAGE=${vg_page}
+          -DICONS=${vg_icons} -DSITE=${vg_site} -P ${vg_page}/stamp.cmake
+  DEPENDS vantorell ${vg_page_files} ${vg_icons}/icon-192.png
+          ${vg_icons}/icon-512.png ${vg_icons}/icon-maskable.png
   VERBATIM)
+add_custom_target(vantorell_site ALL DEPENDS ${vg_site}/sw.js)

@@ -1,13 +1,16 @@
 // A page's main loop: the browser's frame callback runs one pass of the desktop's fixed
 // schedule (due updates, at most four, then one render), and the page's visibility stands in
-// for the window's focus. Start-up calls Run(), which hands the loop to the browser.
+// for the window's focus (so does a touch screen held upright), and the frame hands the
+// page's touches to the game first. Start-up calls Run(), which hands the loop to the browser.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
+#include "host/web/web_touch.h"
 
 using namespace glfw2;
 
@@ -51,18 +54,29 @@ void VgGlfwGame::CountNewContext() {
 }
 
 void VgGlfwGame::PageVisibilityChanged() {
-  FollowWindowState(glfwGetWindowParam(GLFW_ICONIFIED) != 0,
-                    glfwGetWindowParam(GLFW_ACTIVE) != 0);
+  // A touch screen held upright covers the game with a picture asking to turn it
+  // (host/web/page_touch.js): the game is away until it is turned back.
+  bool turnAsked = EM_ASM_INT({ return Module.vgTurnAsked ? 1 : 0; }) != 0;
+  FollowWindowState(turnAsked || glfwGetWindowParam(GLFW_ICONIFIED) != 0,
+                    !turnAsked && glfwGetWindowParam(GLFW_ACTIVE) != 0);
 }
 
 void VgGlfwGame::PagePass() {
   double start = emscripten_get_now();
   glfwPollEvents();
   PageVisibilityChanged();
-  if (!_updateRate || _suspended) {
+  bool updating = _updateRate && !_suspended;
+  VgPageDeliverTouches(_game, updating);
+  if (!updating) {
     if (!_iconified) RenderGame();
   } else if (_nextUpdate - glfwGetTime() <= kEarly) {
+    double due = _nextUpdate;
     RunDueUpdates();
+    VgPageTouchesSeen();
+    // How many updates this frame ran, for whoever measures the page's frames: a display
+    // slower than 60 Hz runs several per frame. A dropped backlog counts as the four run.
+    long updates = std::lround((_nextUpdate - due) / _updatePeriod);
+    EM_ASM({ Module.vgPassUpdates = $0; }, updates >= 1 && updates <= 4 ? updates : 4);
   }
   PageDecodeSlice(std::max(start + kFrameBusy, emscripten_get_now() + kLeastSlice));
 }

@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -91,6 +93,7 @@ TEST_F(GraphicsBatch, ColourIsPremultipliedAndBlendOrScissorChangesFlushFirst) {
   EXPECT_EQ(g->color, 0xFFFF00FFu);
   g->SetAlpha(kNaN);
   EXPECT_EQ(g->color, 0u);
+  g->SetAlpha(1);
   g->SetBlend(1);
   ASSERT_EQ(gl.calls.size(), 2u);
   EXPECT_EQ(gl.calls[1].args, (Args{GL_ONE, GL_ONE})) << "after the draw";
@@ -111,6 +114,79 @@ TEST_F(GraphicsBatch, ColourIsPremultipliedAndBlendOrScissorChangesFlushFirst) {
   EXPECT_EQ(gl.Count("BlendFunc"), 1);
   g->BeginRender(), gl.Clear(), g->SetBlend(1);
   EXPECT_EQ(gl.Count("BlendFunc"), 1) << "each frame starts in premultiplied alpha";
+}
+
+// Blending off where the source is opaque leaves the same pixels; what adds nothing is left out.
+TEST_F(GraphicsBatch, LargeOpaqueQuadsDrawWithoutBlendingAndInvisibleOnesNotAtAll) {
+  // 256 x 256, opaque but for one transparent pixel at (200, 100) and row 255 from x = 130.
+  auto* px = static_cast<unsigned char*>(std::malloc(256 * 256 * 4));
+  for (int i = 0; i < 256 * 256; ++i) px[i * 4 + 3] = 255;
+  px[(100 * 256 + 200) * 4 + 3] = 0;
+  for (int x = 130; x < 256; ++x) px[(255 * 256 + x) * 4 + 3] = 0;
+  gxtkSurface* s = g->CreateSurface(256, 256);
+  s->SetData(px, 256, 256, 4);
+  auto blend = [&](const char* name) {
+    int n = 0;
+    for (const GlCall& c : gl.calls) n += c.name == name && c.args[0] == GL_BLEND;
+    return n;
+  };
+  auto opaqueDraws = [&](const std::function<void()>& draw) {
+    gl.Clear();
+    draw();
+    g->Flush();
+    EXPECT_EQ(gl.DrawCalls(), 1);
+    EXPECT_EQ(blend("Disable"), blend("Enable")) << "blending is back on after the batch";
+    return blend("Disable") == 1;
+  };
+  EXPECT_TRUE(opaqueDraws([&] { g->DrawRect(0, 0, 640, 480); }));
+  EXPECT_FALSE(opaqueDraws([&] { g->DrawRect(0, 0, 100, 100); })) << "too small to be worth it";
+  EXPECT_TRUE(opaqueDraws([&] { g->DrawSurface2(s, 0, 0, 0, 0, 128, 128); }));
+  auto rightHalf = [&] { g->DrawSurface2(s, 0, 0, 128, 64, 128, 128); };
+  EXPECT_FALSE(opaqueDraws(rightHalf));
+  EXPECT_FALSE(opaqueDraws([&] { g->DrawSurface(s, 0, 0); }));
+  // Scaled up with its right and bottom edges on screen, where a pixel centre on an edge may
+  // sample the texel beyond it: here the transparent one just past the corner.
+  g->SetMatrix(2, 0, 0, 2, -64, -64);
+  EXPECT_FALSE(opaqueDraws([&] { g->DrawSurface2(s, 0, 0, 0, 0, 200, 100); }));
+  g->SetMatrix(4, 0, 0, 4, -64, -64);
+  EXPECT_TRUE(opaqueDraws([&] { g->DrawSurface2(s, 0, 0, 0, 0, 128, 256); }))
+      << "the bottom edge is off screen, and row 255 is clear only from x = 130";
+  g->SetMatrix(6, 0, 0, 4, -100, -40);
+  EXPECT_TRUE(opaqueDraws([&] { g->DrawSurface2(s, 0, 0, 72, 0, 128, 128); }))
+      << "the right edge is off screen: the transparent column beyond it is never sampled";
+  g->SetMatrix(0, 4, -4, 0, 600, 0);
+  EXPECT_FALSE(opaqueDraws([&] { g->DrawSurface2(s, 0, 0, 0, 0, 128, 128); })) << "turned";
+  g->SetMatrix(1, 0, 0, 1, 0, 0);
+  g->SetAlpha(0.99f);
+  EXPECT_FALSE(opaqueDraws([&] { g->DrawRect(0, 0, 640, 480); }));
+  g->SetAlpha(1), g->SetBlend(1);
+  EXPECT_FALSE(opaqueDraws([&] { g->DrawRect(0, 0, 640, 480); })) << "additive";
+  g->SetBlend(0);
+  unsigned int black = 0xFF000000u;
+  g->WritePixels2(s, Array<int>(reinterpret_cast<int*>(&black), 1), 200, 100, 1, 1, 0, 1);
+  EXPECT_TRUE(opaqueDraws(rightHalf)) << "a write asks again";
+
+  gl.Clear();
+  g->DrawSurface2(s, 0, 0, 0, 0, 8, 8);
+  g->SetAlpha(0);
+  g->DrawRect(0, 0, 640, 480), g->DrawOval(0, 0, 50, 50), g->DrawLine(0, 0, 9, 9);
+  g->DrawPoint(1, 1), g->DrawSurface(s, 0, 0);
+  g->SetAlpha(1);
+  g->DrawSurface2(s, 20, 0, 0, 0, 8, 8);
+  g->Flush();
+  EXPECT_EQ(gl.DrawCalls(), 1) << "draws that add nothing neither show nor split the batch";
+}
+
+TEST_F(GraphicsBatch, TheWindowIsCopiedAfterWhatIsPendingIntoAWindowSizedTextureOfThisContext) {
+  gxtkSurface* copy = g->CreateSurface(640, 480);
+  g->DrawRect(0, 0, 1, 1);
+  gl.Clear();
+  EXPECT_TRUE(g->CopyWindowTo(copy));
+  EXPECT_EQ(gl.DrawCalls(), 1) << "what was pending is drawn first";
+  EXPECT_EQ(gl.Last("CopyTexSubImage2D")->args, (Args{GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480}));
+  EXPECT_FALSE(g->CopyWindowTo(g->CreateSurface(320, 480))) << "too small";
+  glfwGraphicsSeq = 2;
+  EXPECT_FALSE(g->CopyWindowTo(copy)) << "its texture went with the old context";
 }
 
 TEST_F(GraphicsBatch, RejectedSizesRetryAtPowersOfTwoAndTexturesAreMadeAgainInEachNewContext) {

@@ -1,8 +1,9 @@
 // Resource loading: the loader's stages and the resolution rule, the logo jingle, the reload
-// after a resize, missing files, and the sound setting's gate on effects and tunes.
+// after a resize that changes the image set (and none after one that keeps it), missing files, and the sound setting's gate on effects and tunes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/app.h"
 #include "framework/audio.h"
@@ -86,6 +87,12 @@ TEST(Loader, AResizeReloadsOnceWithoutTheJingleMissingFilesLeaveEmptySlotsAndSou
     h.Frame(120);
     EXPECT_TRUE(h.host()->TakeOpened().empty());
     EXPECT_EQ(kScreenMenu, app->m_Screen) << "the menu still runs";
+    // A size that keeps the image set (a phone turned, its address bar hidden) reloads nothing.
+    for (auto [w, hh] : {std::pair{600, 800}, std::pair{1230, 700}}) {
+      h.Resize(w, hh);
+      h.Frame(2);
+      EXPECT_TRUE(app->m_Loading == 0 && app->m_DevW == w && h.host()->TakeOpened().empty()) << w << " x " << hh;
+    }
 
     // The sound setting gates effects and tunes.
     const struct { int setting; bool effects, music; } cases[] = {

@@ -78,7 +78,7 @@ GlRecorder::GlRecorder() {
                  VG_RECORD(DrawElements),  H::GenTextures,           H::DeleteTextures,
                  VG_RECORD(BindTexture),   VG_RECORD(TexParameteri), H::TexImage2D,
                  VG_RECORD(TexSubImage2D), VG_RECORD(PixelStorei),   H::GetError,
-                 H::ReadPixels};
+                 H::ReadPixels,            VG_RECORD(CopyTexSubImage2D)};
 }
 
 GlRecorder::~GlRecorder() {

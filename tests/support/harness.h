@@ -33,8 +33,8 @@ class HarnessHost : public VgGlfwGame {
 
 // Runtime key codes the tests use most.
 enum Key {
-  kKeyEnter = 13, kKeySpace = 32, kKeyEscape = 27, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40,
-  kKeyF4 = 115, kKeyF11 = 122, kKeyClose = 432,
+  kKeyEnter = 13, kKeySpace = 32, kKeyEscape = 27, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39,
+  kKeyDown = 40, kKeyF4 = 115, kKeyF11 = 122, kKeyClose = 432,
 };
 
 class Harness {

@@ -194,9 +194,9 @@ def main():
         if " at http" not in line:
             raise AssertionError("the page was not served: %r" % line)
         url = line.split(" at ")[1].split()[0]
-        out = os.path.join(ROOT, "build-web")
+        out = os.path.join(ROOT, "build-web", "site")
         size = sum(len(gzip.compress(open(os.path.join(out, n), "rb").read(), 6))
-                   for n in ("index.html", "vantorell.js", "vantorell.wasm", "vantorell.data"))
+                   for n in os.listdir(out))
         print("page size, gzip: %.2f MB" % (size / 1e6))
         assert size <= 8e6, "the page transfers more than 8 MB"
 

@@ -12,7 +12,8 @@ spectrogram (sound.png) in the output folder (default build-web/heard) and print
 levels.
 
 Takes about five minutes, so it is not part of scripts/test. Run it by hand after
-scripts/web:  python3 tests/web/play_heard.py [page folder]  (default build-web)."""
+scripts/web:  python3 tests/web/play_heard.py [build folder]  (default build-web, whose site/
+it serves)."""
 import functools
 import http.server
 import os
@@ -169,7 +170,7 @@ def main():
     work = tempfile.mkdtemp(prefix="vg-heard-")
     # Everything the sound server and the browser keep for the user goes here.
     os.environ.update(XDG_RUNTIME_DIR=work, HOME=work)
-    server, url = serve(folder)
+    server, url = serve(os.path.join(folder, "site"))
     x = pa = rec = browser = None
     try:
         x, display = start_x(work)

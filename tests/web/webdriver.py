@@ -1,6 +1,7 @@
 """A small WebDriver client over Chromium's driver (W3C protocol on plain HTTP), enough for
 the browser test: a headless session, navigation, script, keys and clicks, screenshots and
-the page's console log. Used by tests/web/browser_test.py."""
+the page's console log, and the DevTools calls for a phone (its screen, touches, a slower
+processor). Used by tests/web/browser_test.py and tests/web/touch_test.py."""
 import base64
 import json
 import os
@@ -28,7 +29,9 @@ def free_port():
 
 
 class Browser:
-    def __init__(self, extra_args=(), binary="/usr/bin/chromium", driver="/usr/bin/chromedriver"):
+    def __init__(self, extra_args=(), binary="/usr/bin/chromium", driver="/usr/bin/chromedriver",
+                 mobile=None):
+        """mobile: Chromium's mobile emulation (deviceMetrics with touch, a user agent)."""
         self.profile = tempfile.mkdtemp(prefix="vg-chromium-")
         self.port = free_port()
         self.driver = subprocess.Popen([driver, "--port=%d" % self.port],
@@ -40,10 +43,11 @@ class Browser:
                 break
             except OSError:
                 time.sleep(0.1)
-        caps = {"browserName": "chrome",
-                "goog:chromeOptions": {"binary": binary,
-                                       "args": CHROMIUM_ARGS + list(extra_args) +
-                                               ["--user-data-dir=" + self.profile]},
+        options = {"binary": binary,
+                   "args": CHROMIUM_ARGS + list(extra_args) + ["--user-data-dir=" + self.profile]}
+        if mobile:
+            options["mobileEmulation"] = mobile
+        caps = {"browserName": "chrome", "goog:chromeOptions": options,
                 "goog:loggingPrefs": {"browser": "ALL"}}
         reply = self._call("POST", "/session", {"capabilities": {"alwaysMatch": caps}})
         self.session = "/session/" + reply["sessionId"]
@@ -70,6 +74,10 @@ class Browser:
     def js(self, script, *args):
         return self.cmd("POST", "/execute/sync", {"script": script, "args": list(args)})
 
+    def js_async(self, script, *args):
+        """Runs script with a callback as its last argument; returns what it is called with."""
+        return self.cmd("POST", "/execute/async", {"script": script, "args": list(args)})
+
     def keys(self, *actions):
         """actions: ("down", key) / ("up", key) / ("pause", ms); key is a WebDriver key."""
         steps = []
@@ -87,6 +95,16 @@ class Browser:
         self.cmd("POST", "/actions", {"actions": [{"type": "pointer", "id": "mouse",
                                                    "parameters": {"pointerType": "mouse"},
                                                    "actions": pointer}]})
+
+    def cdp(self, command, **params):
+        """A DevTools protocol command in the page's session."""
+        return self.cmd("POST", "/goog/cdp/execute", {"cmd": command, "params": params})
+
+    def touch(self, kind, *points):
+        """kind: "Start", "Move", "End" or "Cancel"; points: (x, y) in page pixels of the fingers
+        down after the event (none for an end), the first one given an identifier 0, ..."""
+        self.cdp("Input.dispatchTouchEvent", type="touch" + kind,
+                 touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
 
     def screenshot(self):
         """The page as PNG bytes."""

@@ -21,3 +21,4 @@ Canvas enemy_sprite(int frame);  // 0 to 5
 Canvas bullet_sprite();          // glow with its core
 // The desktop icon in the hicolor layout under dir; false if a file could not be written.
 bool write_icons(const std::string& dir);
+bool write_web_icons(const std::string& dir);  // icon-192, icon-512, icon-maskable (512)

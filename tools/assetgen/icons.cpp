@@ -1,6 +1,7 @@
 // The desktop icon: the player's ship and the enemy facing each other across a starry rounded
-// tile, written as hicolor theme files (NxN/apps/vantorell.png) for 16 to 256 pixels.
-// Called by main.cpp for `assetgen --icons DIR`, which the packaging build step runs.
+// tile, written as hicolor theme files (NxN/apps/vantorell.png) for 16 to 256 pixels, and the
+// browser page's app icons (192 and 512 pixels, and a full-bleed one a launcher may crop).
+// Called by main.cpp for `assetgen --icons DIR` (the packaging step) and `--web-icons DIR`.
 #include <cmath>
 #include <filesystem>
 
@@ -32,44 +33,64 @@ Canvas shrink(const Canvas& s, int size) {
   return d;
 }
 
-// 64 x 64: a night-blue tile with rounded corners and a lit rim, a few stars, the enemy
-// upper right, the ship lower left and a bullet leaving its nose.
-Canvas master() {
+// A night-blue square of `size` pixels with the scene (64 x 64) in its middle: the enemy upper
+// right, the ship lower left and a bullet leaving its nose, among a few stars. With `rounded`
+// it is the 64-pixel tile with rounded corners and a lit rim; without, the sky fills the whole
+// square, which a launcher may cut to a circle or any other shape down to its middle 80 per
+// cent, so the scene there is kept within that circle.
+Canvas scene(int size, bool rounded) {
   using namespace pal;
-  Canvas c(64, 64);
-  const float r = 10.0f;
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) {
+  Canvas c(size, size);
+  const float half = size / 2.0f, r = 10.0f;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      Rgba sky = mix(kNavy, kNight, y / (size - 1.0f));
+      if (!rounded) {
+        c.set(x, y, sky);
+        continue;
+      }
       // Distance outside the inner square whose corners are the rounding circles' centres.
-      float dx = std::fmax(0.0f, std::fabs(x + 0.5f - 32.0f) - (32.0f - r));
-      float dy = std::fmax(0.0f, std::fabs(y + 0.5f - 32.0f) - (32.0f - r));
+      float dx = std::fmax(0.0f, std::fabs(x + 0.5f - half) - (half - r));
+      float dy = std::fmax(0.0f, std::fabs(y + 0.5f - half) - (half - r));
       float d = std::sqrt(dx * dx + dy * dy);
       if (d > r) continue;
-      c.set(x, y, d > r - 1.5f ? kBlue : mix(kNavy, kNight, y / 63.0f));
+      c.set(x, y, d > r - 1.5f ? kBlue : sky);
     }
   Rng rng(hash_text("icon"));
-  for (int i = 0; i < 14; ++i) {
-    int x = 5 + rng.below(54), y = 5 + rng.below(54), v = 120 + rng.below(136);
+  for (int i = 0; i < 14 * (size / 64) * (size / 64); ++i) {
+    int x = 5 + rng.below(size - 10), y = 5 + rng.below(size - 10), v = 120 + rng.below(136);
     c.set(x, y, rgb(v, v, v));
   }
-  c.paste(enemy_sprite(0), 29, 4);
-  c.paste(bullet_sprite(), 27, 27);
-  c.paste(ship_sprite(), 3, 27);
+  const int o = (size - 64) / 2;
+  c.paste(enemy_sprite(0), o + 29, o + 4);
+  c.paste(bullet_sprite(), o + 27, o + 27);
+  c.paste(ship_sprite(), o + 3, o + 27);
   return c;
+}
+
+bool write_in(const Canvas& c, const std::filesystem::path& folder, const std::string& name) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return write_png(c, (folder / name).string());
 }
 
 }  // namespace
 
 bool write_icons(const std::string& dir) {
-  const Canvas big = master();
+  const Canvas big = scene(64, true);
   bool ok = true;
   for (int size : {16, 32, 48, 64, 128, 256}) {
     Canvas c = size > 64 ? upscale(big, size / 64) : size < 64 ? shrink(big, size) : big;
     std::string s = std::to_string(size);
-    std::filesystem::path folder = std::filesystem::path(dir) / (s + "x" + s) / "apps";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    ok &= write_png(c, (folder / "vantorell.png").string());
+    ok &= write_in(c, std::filesystem::path(dir) / (s + "x" + s) / "apps", "vantorell.png");
   }
   return ok;
+}
+
+bool write_web_icons(const std::string& dir) {
+  const Canvas big = upscale(scene(64, true), 4);
+  // 512 is the 256 drawing doubled once more; 192 is shrunk from it.
+  return write_in(shrink(big, 192), dir, "icon-192.png") &&
+         write_in(scale2x(big), dir, "icon-512.png") &&
+         write_in(upscale(scene(128, false), 4), dir, "icon-maskable.png");
 }

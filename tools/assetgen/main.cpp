@@ -3,6 +3,7 @@
 //   assetgen --contact-sheet DIR         data in DIR/data plus the review sheet in DIR
 //   assetgen DATA_DIR --contact-sheet DIR
 //   assetgen --icons DIR                 the desktop icon only, DIR/NxN/apps/vantorell.png
+//   assetgen --web-icons DIR             the page's app icons only, DIR/icon-*.png
 // Run by the vantorell_data build target and by the asset tests.
 #include <chrono>
 #include <cstdio>
@@ -16,6 +17,7 @@
 int main(int argc, char** argv) {
   std::string data, contact;
   if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) return write_icons(argv[2]) ? 0 : 1;
+  if (argc == 3 && std::strcmp(argv[1], "--web-icons") == 0) return write_web_icons(argv[2]) ? 0 : 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--contact-sheet") == 0 && i + 1 < argc) contact = argv[++i];
     else data = argv[i];
