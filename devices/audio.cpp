@@ -166,8 +166,8 @@ void gxtkAudio::Upload(gxtkSample* sample, unsigned char* data, int chans, int f
 }
 
 // On a new device: looped sounds and unfinished music wait for their data and then play on
-// (from the next update: opening the device is that update's share); cut-off one-shots are
-// dropped. Other samples are decoded again only when next played, so nothing the game has
+// (a few updates later: opening the device is enough for one render's time); cut-off
+// one-shots are dropped. Other samples are decoded again only when next played, so nothing the game has
 // let go of is decoded, and no update decodes them all at once.
 void gxtkAudio::Rebuild() {
   for (int i = 0; i < kChannels; ++i) {
@@ -234,7 +234,11 @@ void gxtkAudio::Service(double seconds) {
     if (chan.state == 1) chan.offset += seconds * chan.pitch;
   }
   if (Live()) {
-    PlayOn();
+    if (settle_ > 0) {
+      --settle_;
+    } else {
+      PlayOn();
+    }
     if ((checkClock_ += seconds) < 1) return;
     checkClock_ = 0;
     if (!Connected()) return Lose();
@@ -270,6 +274,7 @@ void gxtkAudio::Service(double seconds) {
   failedOpens_ = 0;
   vgPrint("OpenAl: device opened, sound is back");
   Rebuild();
+  settle_ = 5;
 }
 
 // Whether a playing channel's sound has finished. A stopped source on a device that has lost

@@ -125,5 +125,8 @@ class gxtkAudio : public Object {
 
   double checkClock_ = 0, retryClock_ = 0;
   int failedOpens_ = 0;
+  // Updates left before waiting channels are served after a device opened: more than the
+  // host runs between two renders, so opening and uploading never delay the same render.
+  int settle_ = 0;
   std::vector<String> prefetched_;
 };
