@@ -18,7 +18,7 @@ static_assert(GLFW_GAMEPAD_BUTTON_DPAD_LEFT == glfw2_internal::kPadDpadLeft &&
                   GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER == glfw2_internal::kPadRightTrigger,
               "GLFW 3's gamepad state is read in the facade's pad layout");
 
-class Desktop : public glfw2_internal::Backend {
+class Desktop : public glfw2_internal::Glfw3Backend {
  public:
   bool Init() override {
     if (::glfwInit() != GLFW_TRUE) return false;
@@ -124,21 +124,6 @@ class Desktop : public glfw2_internal::Backend {
   void PollEvents() override { ::glfwPollEvents(); }
   void WaitEvents() override { ::glfwWaitEvents(); }
 
-  bool KeyDown(int key, bool recorded) override {
-    if (!window_) return recorded;
-    int k3 = glfw2_internal::KeyTo3(key);
-    return k3 != GLFW_KEY_UNKNOWN && ::glfwGetKey(window_, k3) == GLFW_PRESS;
-  }
-  bool MouseDown(int button, bool recorded) override {
-    if (!window_) return recorded;
-    return ::glfwGetMouseButton(window_, button) == GLFW_PRESS;
-  }
-  void CursorPos(double* x, double* y) override {
-    if (window_) glfwGetCursorPos(window_, x, y);
-  }
-  void SetCursorPos(double x, double y) override {
-    if (window_) glfwSetCursorPos(window_, x, y);
-  }
   void ApplyInputModes(bool cursorVisible, bool stickyKeys, bool stickyMouse) override {
     if (!window_) return;
     glfwSetInputMode(window_, GLFW_CURSOR, cursorVisible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
@@ -187,7 +172,6 @@ class Desktop : public glfw2_internal::Backend {
   }
 
   bool inited_ = false;
-  GLFWwindow* window_ = nullptr;
   bool focused_ = false, iconified_ = false;
 };
 

@@ -19,4 +19,28 @@ void Glfw3WindowHints(const OpenRequest& request);
 // minimising are the backend's own.
 GLFWwindow* CreateGlfw3Window(int width, int height, GLFWmonitor* monitor, bool focus);
 
+// A backend over a GLFW 3 window: the input it is asked for comes from the window itself
+// while there is one, and from the facade's record of delivered events while there is not.
+class Glfw3Backend : public Backend {
+ public:
+  bool KeyDown(int key, bool recorded) override {
+    if (!window_) return recorded;
+    int k3 = KeyTo3(key);
+    return k3 != GLFW_KEY_UNKNOWN && ::glfwGetKey(window_, k3) == GLFW_PRESS;
+  }
+  bool MouseDown(int button, bool recorded) override {
+    if (!window_) return recorded;
+    return ::glfwGetMouseButton(window_, button) == GLFW_PRESS;
+  }
+  void CursorPos(double* x, double* y) override {
+    if (window_) glfwGetCursorPos(window_, x, y);
+  }
+  void SetCursorPos(double x, double y) override {
+    if (window_) glfwSetCursorPos(window_, x, y);
+  }
+
+ protected:
+  GLFWwindow* window_ = nullptr;
+};
+
 }  // namespace glfw2_internal

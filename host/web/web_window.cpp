@@ -43,7 +43,7 @@ bool Hidden() {
   return emscripten_get_visibility_status(&state) == EMSCRIPTEN_RESULT_SUCCESS && state.hidden;
 }
 
-class Page : public glfw2_internal::Backend {
+class Page : public glfw2_internal::Glfw3Backend {
  public:
   bool Init() override {
     if (::glfwInit() != GLFW_TRUE) return false;
@@ -131,21 +131,6 @@ class Page : public glfw2_internal::Backend {
   }
   void WaitEvents() override { ::glfwWaitEvents(); }
 
-  bool KeyDown(int key, bool recorded) override {
-    if (!window_) return recorded;
-    int k3 = glfw2_internal::KeyTo3(key);
-    return k3 != GLFW_KEY_UNKNOWN && ::glfwGetKey(window_, k3) == GLFW_PRESS;
-  }
-  bool MouseDown(int button, bool recorded) override {
-    if (!window_) return recorded;
-    return ::glfwGetMouseButton(window_, button) == GLFW_PRESS;
-  }
-  void CursorPos(double* x, double* y) override {
-    if (window_) glfwGetCursorPos(window_, x, y);
-  }
-  void SetCursorPos(double x, double y) override {
-    if (window_) glfwSetCursorPos(window_, x, y);
-  }
   // The page's GLFW knows neither a hidden pointer nor sticky input; the canvas's style
   // hides the pointer, and sticky state is never read in a page.
   void ApplyInputModes(bool cursorVisible, bool, bool) override {
@@ -219,7 +204,6 @@ class Page : public glfw2_internal::Backend {
   }
 
   bool inited_ = false;
-  GLFWwindow* window_ = nullptr;
   bool closed_ = false;  // the window is kept while the game has it closed
   bool fullscreen_ = false;
   bool fullscreenKeyDown_ = false;  // the full-screen key, pressed for the game

@@ -7,14 +7,13 @@ transferred (gzip) size and the longest frame's script time.
 Registered with CTest by tests/web/CMakeLists.txt."""
 import gzip
 import os
-import shutil
 import struct
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from webdriver import Browser  # noqa: E402
+from webdriver import Browser, serve_page  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 ENTER, ESCAPE, RIGHT, DOWN, SPACE, F11 = "\ue007", "\ue00c", "\ue014", "\ue015", " ", "\ue03b"
@@ -183,17 +182,9 @@ class Page:
 
 
 def main():
-    if not shutil.which("emcc"):
-        print("skipped: emcc is missing (scripts/setup installs Debian's emscripten)")
-        sys.exit(77)
-    server = subprocess.Popen([os.path.join(ROOT, "scripts", "web"), "--serve", "0"],
-                              stdout=subprocess.PIPE, text=True)
+    server, url = serve_page(ROOT)
     browser = None
     try:
-        line = server.stdout.readline()
-        if " at http" not in line:
-            raise AssertionError("the page was not served: %r" % line)
-        url = line.split(" at ")[1].split()[0]
         out = os.path.join(ROOT, "build-web", "site")
         size = sum(len(gzip.compress(open(os.path.join(out, n), "rb").read(), 6))
                    for n in os.listdir(out))

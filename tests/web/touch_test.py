@@ -8,14 +8,13 @@ the same image set (16:9, 4:3) show the title menu without loading again. It pri
 fight's 95th-percentile frame time as it is and with the processor slowed 4x (a mid-range
 phone): a figure, not a verdict, on this shared machine. Registered with CTest by tests/web/CMakeLists.txt; shares the page's build."""
 import os
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser_test import (ROOT, Page, has_shots, is_fight, is_game, is_options,  # noqa: E402
                           is_title, share, until)
-from webdriver import Browser  # noqa: E402
+from webdriver import Browser, serve_page  # noqa: E402
 
 DPR = 2.625
 LANDSCAPE = (915, 412)
@@ -73,17 +72,9 @@ class Phone(Page):
 
 
 def main():
-    if not subprocess.run(["sh", "-c", "command -v emcc"], capture_output=True).stdout:
-        print("skipped: emcc is missing (scripts/setup installs Debian's emscripten)")
-        sys.exit(77)
-    server = subprocess.Popen([os.path.join(ROOT, "scripts", "web"), "--serve", "0"],
-                              stdout=subprocess.PIPE, text=True)
+    server, url = serve_page(ROOT)
     browser = None
     try:
-        line = server.stdout.readline()
-        if " at http" not in line:
-            raise AssertionError("the page was not served: %r" % line)
-        url = line.split(" at ")[1].split()[0]
         browser = Browser(mobile=PHONE)
         phone = Phone(browser)
         browser.go(url)

@@ -1,7 +1,7 @@
 """A small WebDriver client over Chromium's driver (W3C protocol on plain HTTP), enough for
 the browser test: a headless session, navigation, script, keys and clicks, screenshots and
 the page's console log, and the DevTools calls for a phone (its screen, touches, a slower
-processor). Used by tests/web/browser_test.py and tests/web/touch_test.py."""
+processor), and the built page served. Used by the tests in tests/web/."""
 import base64
 import json
 import os
@@ -20,6 +20,21 @@ CHROMIUM_ARGS = [
     "--disable-component-update", "--disable-sync", "--window-size=960,720",
     "--autoplay-policy=document-user-activation-required",
 ]
+
+
+def serve_page(root):
+    """Builds the page with scripts/web and serves it on a free port: (server, url). The caller
+    ends the server; a machine without Emscripten skips the test (code 77)."""
+    if not shutil.which("emcc"):
+        print("skipped: emcc is missing (scripts/setup installs Debian's emscripten)")
+        raise SystemExit(77)
+    server = subprocess.Popen([os.path.join(root, "scripts", "web"), "--serve", "0"],
+                              stdout=subprocess.PIPE, text=True)
+    line = server.stdout.readline()
+    if " at http" not in line:
+        server.terminate()
+        raise AssertionError("the page was not served: %r" % line)
+    return server, line.split(" at ")[1].split()[0]
 
 
 def free_port():
