@@ -63,29 +63,11 @@ class Desktop : public glfw2_internal::Glfw3Backend {
   }
   bool IsOpen() override { return window_ != nullptr; }
 
-  void SetTitle(const char* title) override {
-    if (window_) ::glfwSetWindowTitle(window_, title);
-  }
   void GetSize(int* width, int* height) override {
     if (window_) ::glfwGetWindowSize(window_, width, height);
   }
   void SetSize(int width, int height) override {
     if (window_) ::glfwSetWindowSize(window_, width, height);
-  }
-  void SetPos(int x, int y) override {
-    if (window_) ::glfwSetWindowPos(window_, x, y);
-  }
-  void Iconify() override {
-    if (window_) ::glfwIconifyWindow(window_);
-  }
-  void Restore() override {
-    if (window_) ::glfwRestoreWindow(window_);
-  }
-  void SwapBuffers() override {
-    if (window_) ::glfwSwapBuffers(window_);
-  }
-  void SwapInterval(int interval) override {
-    if (window_) ::glfwSwapInterval(interval);
   }
 
   // As their events last reported them (as 2.7 kept them), so the loop's window queries
@@ -97,7 +79,6 @@ class Desktop : public glfw2_internal::Glfw3Backend {
     const ::GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
     return mode ? mode->refreshRate : 0;
   }
-  bool NoResize() override { return !glfwGetWindowAttrib(window_, GLFW_RESIZABLE); }
 
   int VideoModes(glfw2::GLFWvidmode* list, int maxcount) override {
     if (!inited_) return 0;
@@ -122,7 +103,6 @@ class Desktop : public glfw2_internal::Glfw3Backend {
   }
 
   void PollEvents() override { ::glfwPollEvents(); }
-  void WaitEvents() override { ::glfwWaitEvents(); }
 
   void ApplyInputModes(bool cursorVisible, bool stickyKeys, bool stickyMouse) override {
     if (!window_) return;

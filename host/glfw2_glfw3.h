@@ -19,10 +19,32 @@ void Glfw3WindowHints(const OpenRequest& request);
 // minimising are the backend's own.
 GLFWwindow* CreateGlfw3Window(int width, int height, GLFWmonitor* monitor, bool focus);
 
-// A backend over a GLFW 3 window: the input it is asked for comes from the window itself
-// while there is one, and from the facade's record of delivered events while there is not.
+// A backend over a GLFW 3 window: what GLFW 3 answers the same on every platform. The input
+// it is asked for comes from the window itself while there is one, and from the facade's
+// record of delivered events while there is not.
 class Glfw3Backend : public Backend {
  public:
+  void SetTitle(const char* title) override {
+    if (window_) ::glfwSetWindowTitle(window_, title);
+  }
+  void SetPos(int x, int y) override {
+    if (window_) ::glfwSetWindowPos(window_, x, y);
+  }
+  void Iconify() override {
+    if (window_) ::glfwIconifyWindow(window_);
+  }
+  void Restore() override {
+    if (window_) ::glfwRestoreWindow(window_);
+  }
+  void SwapBuffers() override {
+    if (window_) ::glfwSwapBuffers(window_);
+  }
+  void SwapInterval(int interval) override {
+    if (window_) ::glfwSwapInterval(interval);
+  }
+  bool NoResize() override { return !glfwGetWindowAttrib(window_, GLFW_RESIZABLE); }
+  void WaitEvents() override { ::glfwWaitEvents(); }
+
   bool KeyDown(int key, bool recorded) override {
     if (!window_) return recorded;
     int k3 = KeyTo3(key);

@@ -83,33 +83,14 @@ class Page : public glfw2_internal::Glfw3Backend {
   }
   bool IsOpen() override { return window_ && !closed_; }
 
-  void SetTitle(const char* title) override {
-    if (window_) ::glfwSetWindowTitle(window_, title);
-  }
   void GetSize(int* width, int* height) override {
     if (window_) CanvasSize(width, height);
   }
   void SetSize(int, int) override {}  // the page sizes its canvas to the browser window
-  void SetPos(int x, int y) override {
-    if (window_) ::glfwSetWindowPos(window_, x, y);
-  }
-  void Iconify() override {
-    if (window_) ::glfwIconifyWindow(window_);
-  }
-  void Restore() override {
-    if (window_) ::glfwRestoreWindow(window_);
-  }
-  void SwapBuffers() override {
-    if (window_) ::glfwSwapBuffers(window_);
-  }
-  void SwapInterval(int interval) override {
-    if (window_) ::glfwSwapInterval(interval);
-  }
 
   bool Active() override { return !Hidden(); }
   bool Iconified() override { return Hidden(); }
   int RefreshRate() override { return 0; }
-  bool NoResize() override { return !glfwGetWindowAttrib(window_, GLFW_RESIZABLE); }
 
   // A page has one mode, the screen's.
   int VideoModes(glfw2::GLFWvidmode* list, int) override {
@@ -129,7 +110,6 @@ class Page : public glfw2_internal::Glfw3Backend {
     padsSampled_ = emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS;
     FollowFullscreen();
   }
-  void WaitEvents() override { ::glfwWaitEvents(); }
 
   // The page's GLFW knows neither a hidden pointer nor sticky input; the canvas's style
   // hides the pointer, and sticky state is never read in a page.
