@@ -454,6 +454,10 @@ int gxtkAudio::SetRate(int channel, float rate) {
 
 int gxtkAudio::PrefetchMusic(String path) {
   if (VgGame* host = VgGame::_game) host->PrefetchAudioData(path);
+  // Asked again at every game's start: the tune stays on the list once.
+  for (const String& tune : prefetched_) {
+    if (tune == path) return 0;
+  }
   prefetched_.push_back(path);
   return 0;
 }

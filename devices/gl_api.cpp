@@ -2,14 +2,17 @@
 // typedefs exactly, which the static_asserts check, so each entry can hold the real function.
 #include "devices/gl_api.h"
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <type_traits>
 
 static_assert(std::is_same_v<GLenum, unsigned int> && std::is_same_v<GLint, int> &&
                   std::is_same_v<GLsizei, int> && std::is_same_v<GLuint, unsigned int> &&
                   std::is_same_v<GLfloat, float> && std::is_same_v<GLclampf, float> &&
-                  std::is_same_v<GLdouble, double> && std::is_same_v<GLbitfield, unsigned int>,
+                  std::is_same_v<GLdouble, double> && std::is_same_v<GLubyte, unsigned char> &&
+                  std::is_same_v<GLbitfield, unsigned int>,
               "GL typedefs differ from the call table's types");
 
 // constexpr so the table is filled at compile time, before any constructor could draw.
@@ -41,6 +44,15 @@ static constexpr VgGlApi SystemGl() {
   api.GetError = glGetError;
   api.ReadPixels = glReadPixels;
   api.CopyTexSubImage2D = glCopyTexSubImage2D;
+  api.GetString = glGetString;
+#ifndef __EMSCRIPTEN__
+  // The page's WebGL 1 has no blit; the device draws the window copy as a quad there.
+  api.GenFramebuffers = glGenFramebuffers;
+  api.BindFramebuffer = glBindFramebuffer;
+  api.FramebufferTexture2D = glFramebufferTexture2D;
+  api.CheckFramebufferStatus = glCheckFramebufferStatus;
+  api.BlitFramebuffer = glBlitFramebuffer;
+#endif
   return api;
 }
 

@@ -1,5 +1,6 @@
 // The one seam between the graphics device and OpenGL: a table of the GL 1.1 entry points the
-// device uses. The program binds it to libGL (vgGlBindSystem); tests bind a recorder instead.
+// device uses, and GL 3.0's framebuffer blit. The program binds it to libGL (vgGlBindSystem);
+// tests bind a recorder instead.
 // Only devices/ code calls through it; the types mirror GL's own so no GL header is needed here.
 #pragma once
 
@@ -34,6 +35,15 @@ struct VgGlApi {
                      void* pixels);
   void (*CopyTexSubImage2D)(unsigned int target, int level, int xoffset, int yoffset, int x, int y,
                             int width, int height);
+  const unsigned char* (*GetString)(unsigned int name);
+  // GL 3.0's framebuffer blit and what it needs; null where the GL has none (the page's).
+  void (*GenFramebuffers)(int n, unsigned int* framebuffers);
+  void (*BindFramebuffer)(unsigned int target, unsigned int framebuffer);
+  void (*FramebufferTexture2D)(unsigned int target, unsigned int attachment, unsigned int textarget,
+                               unsigned int texture, int level);
+  unsigned int (*CheckFramebufferStatus)(unsigned int target);
+  void (*BlitFramebuffer)(int srcX0, int srcY0, int srcX1, int srcY1, int dstX0, int dstY0,
+                          int dstX1, int dstY1, unsigned int mask, unsigned int filter);
 };
 
 // The table every device call goes through. Starts bound to libGL.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "devices/gl_api.h"
@@ -382,6 +383,37 @@ bool gxtkGraphics::CopyWindowTo(gxtkSurface* surface) {
   // An embedded GL refuses to copy a window without alpha into an RGBA texture; the copy is
   // then not to be drawn.
   return vgGl.GetError() == GL_NO_ERROR;
+}
+
+bool gxtkGraphics::BlitWindowCopy(gxtkSurface* surface) {
+  int seq = VgGame::GraphicsSeq();
+  if (!vgGl.BlitFramebuffer || !surface || surface->seq != seq || surface->width < width ||
+      surface->height < height) {
+    return false;
+  }
+  if (blitSeq_ != seq) {
+    // A new context: the old framebuffer's name went with the old one.
+    blitSeq_ = seq;
+    copyFramebuffer_ = 0;
+    const char* version = reinterpret_cast<const char*>(vgGl.GetString(GL_VERSION));
+    canBlit_ = version && std::atoi(version) >= 3;
+  }
+  if (!canBlit_) return false;
+  Flush();
+  if (!copyFramebuffer_) vgGl.GenFramebuffers(1, &copyFramebuffer_);
+  vgGl.BindFramebuffer(GL_READ_FRAMEBUFFER, copyFramebuffer_);
+  // Attached each time: a texture name freed and handed out again is another texture.
+  vgGl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                            surface->texture, 0);
+  bool complete = vgGl.CheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (complete) {
+    vgGl.BlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                         GL_NEAREST);
+  }
+  vgGl.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  // Once refused, the quad serves this context from then on.
+  canBlit_ = complete && vgGl.GetError() == GL_NO_ERROR;
+  return canBlit_;
 }
 
 gxtkSurface* gxtkGraphics::LoadSurface(String path) {

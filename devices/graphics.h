@@ -89,6 +89,11 @@ class gxtkGraphics : public Object {
   // by CreateSurface at least as large as the window). Rows land bottom row first. False when
   // the surface has no texture in the current context or GL refused the copy.
   bool CopyWindowTo(gxtkSurface* surface);
+  // Puts such a copy back over the whole window by a framebuffer blit, a plain copy of rows,
+  // where the GL has one (3.0 and later); a textured quad costs a texel fetch per pixel, which
+  // on a software renderer is most of a frame. False when the blit is not available or GL
+  // refused it: the caller draws the copy as a quad instead.
+  bool BlitWindowCopy(gxtkSurface* surface);
 
   // Starts or extends the pending batch; returns where the n new vertices go.
   Vertex* Begin(int type, int count, gxtkSurface* surf, bool opaque = false);
@@ -104,6 +109,11 @@ class gxtkGraphics : public Object {
               int srcy = 0);
   // Nothing the current colour draws shows: premultiplied zero adds nothing in either mode.
   bool Invisible() const { return color == 0; }
+
+  // BlitWindowCopy's framebuffer, and whether this context can blit, asked once per context.
+  int blitSeq_ = -1;
+  bool canBlit_ = false;
+  unsigned int copyFramebuffer_ = 0;
 };
 
 class gxtkSurface : public Object {

@@ -373,6 +373,7 @@ bool vg_graphics_DrawWindowCopy() {
   if (!copy || !copy->HasTexture() || copy->Width() != w || copy->Height() != h) {
     return false;
   }
+  if (device->BlitWindowCopy(copy)) return true;
   // The copy's rows run bottom-up, so it is drawn upside down; one texel lands on each pixel.
   // The copied alpha is 1 everywhere (every draw keeps the window opaque), so blending leaves
   // the copy's pixels as they are.

@@ -86,11 +86,10 @@ int c_MyApp::p_OnCreate() {
   m_TiltX0 = 0;
   m_TiltY0 = 0;
   p_Reload();
-  // The tunes decode while the loader runs, so a game or the credits start without a wait.
-  if (vg_Vantorell_HasMusicStream == 1) {
-    vg_audio_PrefetchMusic("sfx/Brisklet.ogg");
-    vg_audio_PrefetchMusic("sfx/Sollenmark.ogg");
-  }
+  // The game's tune decodes while the loader runs, so PLAY starts it without a wait. The
+  // victory tune is minutes of play away: p_LoadGame asks for it, which keeps its 10 MB of
+  // samples out of the title menu's memory.
+  if (vg_Vantorell_HasMusicStream == 1) vg_audio_PrefetchMusic("sfx/Brisklet.ogg");
   m_TuneChoice = 2;
   m_MenuSlide = -32;
   m_Paused = 0;

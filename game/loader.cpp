@@ -226,7 +226,10 @@ int c_MyApp::p_LoadGame() {
   m_Screen = kScreenGame;
   m_Bonus = 5000;
   m_ViewX = m_ViewY = m_ViewTargetX = m_ViewTargetY = 0;
-  if (vg_Vantorell_HasMusicStream == 1) p_PlayTune("Brisklet", 0);
+  if (vg_Vantorell_HasMusicStream == 1) {
+    p_PlayTune("Brisklet", 0);
+    vg_audio_PrefetchMusic("sfx/Sollenmark.ogg");
+  }
   if (vg_Vantorell_HasMusic == 1 && m_Music) {
     static const char* const kTunes[] = {"Corvath/Tune_12", "Retro/Glimmerpit", "Retro/Tessaly"};
     if (m_TuneChoice >= 1 && m_TuneChoice <= 3) {

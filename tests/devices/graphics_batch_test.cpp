@@ -185,8 +185,27 @@ TEST_F(GraphicsBatch, TheWindowIsCopiedAfterWhatIsPendingIntoAWindowSizedTexture
   EXPECT_EQ(gl.DrawCalls(), 1) << "what was pending is drawn first";
   EXPECT_EQ(gl.Last("CopyTexSubImage2D")->args, (Args{GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480}));
   EXPECT_FALSE(g->CopyWindowTo(g->CreateSurface(320, 480))) << "too small";
-  glfwGraphicsSeq = 2;
-  EXPECT_FALSE(g->CopyWindowTo(copy)) << "its texture went with the old context";
+  EXPECT_FALSE(g->BlitWindowCopy(copy)) << "a GL before 3.0 has no blit: the copy is a quad";
+  EXPECT_EQ(gl.Count("BlitFramebuffer"), 0);
+
+  // A later GL puts the copy back by a blit, after what is pending, from a framebuffer made
+  // once per context, and leaves reads on the window.
+  glfwGraphicsSeq = 2, gl.version = "3.3 recorder";
+  copy = g->CreateSurface(640, 480);
+  for (int frame = 0; frame < 2; ++frame) {
+    g->DrawRect(0, 0, 1, 1);
+    gl.Clear();
+    EXPECT_TRUE(g->BlitWindowCopy(copy));
+    EXPECT_EQ(gl.DrawCalls(), 1) << "what was pending is drawn first";
+    EXPECT_EQ(gl.Last("BlitFramebuffer")->args,
+              (Args{0, 0, 640, 480, 0, 0, 640, 480, GL_COLOR_BUFFER_BIT, GL_NEAREST}));
+    EXPECT_EQ(gl.Last("FramebufferTexture2D")->args[3], copy->texture);
+    EXPECT_EQ(gl.Last("BindFramebuffer")->args, (Args{GL_READ_FRAMEBUFFER, 0}));
+    EXPECT_EQ(gl.Count("GenFramebuffers") + gl.Count("GetString"), frame == 0 ? 2 : 0);
+  }
+  glfwGraphicsSeq = 3;
+  EXPECT_FALSE(g->BlitWindowCopy(copy)) << "its texture went with the old context";
+  EXPECT_FALSE(g->CopyWindowTo(copy));
 }
 
 TEST_F(GraphicsBatch, RejectedSizesRetryAtPowersOfTwoAndTexturesAreMadeAgainInEachNewContext) {

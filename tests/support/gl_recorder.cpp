@@ -56,6 +56,18 @@ struct GlRecorderHooks {
     Rec("GetError");
     return active ? std::exchange(active->pendingError_, GL_NO_ERROR) : GL_NO_ERROR;
   }
+  static const unsigned char* GetString(unsigned int name) {
+    Rec("GetString", name);
+    return reinterpret_cast<const unsigned char*>(active ? active->version.c_str() : "");
+  }
+  static void GenFramebuffers(int n, unsigned int* names) {
+    for (int i = 0; i < n; ++i) names[i] = 100 + i;
+    Rec("GenFramebuffers", n);
+  }
+  static unsigned int CheckFramebufferStatus(unsigned int target) {
+    Rec("CheckFramebufferStatus", target);
+    return GL_FRAMEBUFFER_COMPLETE;
+  }
   static void ReadPixels(int x, int y, int w, int h, unsigned int fmt, unsigned int type, void* out) {
     Rec("ReadPixels", x, y, w, h, fmt, type);
     unsigned char* bytes = static_cast<unsigned char*>(out);
@@ -78,7 +90,9 @@ GlRecorder::GlRecorder() {
                  VG_RECORD(DrawElements),  H::GenTextures,           H::DeleteTextures,
                  VG_RECORD(BindTexture),   VG_RECORD(TexParameteri), H::TexImage2D,
                  VG_RECORD(TexSubImage2D), VG_RECORD(PixelStorei),   H::GetError,
-                 H::ReadPixels,            VG_RECORD(CopyTexSubImage2D)};
+                 H::ReadPixels,            VG_RECORD(CopyTexSubImage2D), H::GetString,
+                 H::GenFramebuffers,       VG_RECORD(BindFramebuffer), VG_RECORD(FramebufferTexture2D),
+                 H::CheckFramebufferStatus, VG_RECORD(BlitFramebuffer)};
 }
 
 GlRecorder::~GlRecorder() {
