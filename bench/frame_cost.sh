@@ -2,20 +2,25 @@
 # What a frame costs the whole process on Mesa's software renderer: the built game on its
 # title menu and in play, in a 640 x 480 window and at 1920 x 1080 full screen (F11 under
 # openbox), beside the floor (bench/frame_floor.c: one opaque textured quad over the window,
-# 60 times a second) and Debian's chromium-bsu and starfighter on their title menus, all on
+# 60 times a second; with no quad, the bare clear and present) and Debian's chromium-bsu and starfighter on their title menus, all on
 # one private Xvfb, alternated, RUNS times each. Prints medians of CPU (utime + stime from
 # /proc over SECONDS after the program settled, in % of one core), presented frames a second
 # (counted by bench/frame_count.c, preloaded), CPU per frame (which a loaded machine distorts
 # less than the rates, when the program cannot get the CPU it asks for) and resident memory.
-# Usage: bench/frame_cost.sh [BUILD_DIR=build]   (env: RUNS=3 SECONDS_=20 ONLY="regex",
-# SHOTS=<dir> to keep a picture of the screen as each measurement starts)
+# Usage: bench/frame_cost.sh [BUILD_DIR=build ...]   (env: RUNS=3 SECONDS_=20 ONLY="regex",
+# SHOTS=<dir> to keep a picture of the screen as each measurement starts). Given several build
+# folders (an older commit's beside today's), each game's rows carry its folder's name and all
+# are alternated in the same run, so their ratios are fair even on a busy machine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export PATH="$PATH:/usr/games"
-build="$(cd "${1:-$root/build}" && pwd)"
-game="$build/game/vantorell"
+[ $# -gt 0 ] || set -- "$root/build"
+builds=()
+for b in "$@"; do
+  [ -x "$b/game/vantorell" ] || { echo "build the game first (scripts/test or scripts/play): $b"; exit 1; }
+  builds+=("$(cd "$b" && pwd)")
+done
 runs="${RUNS:-3}" window="${SECONDS_:-20}" only="${ONLY:-.}"
-[ -x "$game" ] || { echo "build the game first (scripts/test or scripts/play)"; exit 1; }
 for tool in Xvfb openbox xdotool cc; do
   command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb openbox xdotool gcc)"; exit 1; }
 done
@@ -55,8 +60,11 @@ export DISPLAY=":$display" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null SDL_AUDIO
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
-mkdir "$work/run" "$work/home"
-ln -s "$build/game/data" "$work/run/data"
+mkdir "$work/home"
+for i in "${!builds[@]}"; do
+  mkdir "$work/run$i"
+  ln -s "${builds[$i]}/game/data" "$work/run$i/data"
+done
 hz="$(getconf CLK_TCK)"
 
 # Actions, given the program's pid. Keys go through XTEST to the focused window; full screen
@@ -77,13 +85,13 @@ stop() {
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 frames() { od -An -t u8 -N 8 "$work/count" 2>/dev/null | tr -d ' ' || echo 0; }
 
-# measure NAME SETTLE ACTION COMMAND...: starts the program, waits SETTLE seconds (after
-# ACTION, a function given the pid, has run), then reads CPU and frames over the window.
+# measure NAME DIR SETTLE ACTION COMMAND...: starts the program in DIR, waits SETTLE seconds
+# (after ACTION, a function given the pid, has run), then reads CPU and frames over the window.
 measure() {
-  local name="$1" settle="$2" action="$3"
-  shift 3
+  local name="$1" dir="$2" settle="$3" action="$4"
+  shift 4
   rm -f "$work/count"
-  (cd "$work/run" && HOME="$work/home" VG_FRAME_COUNT="$work/count" LD_PRELOAD="$work/count.so" \
+  (cd "$dir" && HOME="$work/home" VG_FRAME_COUNT="$work/count" LD_PRELOAD="$work/count.so" \
     exec "$@" >/dev/null 2>&1) &
   local pid=$! win=""
   win="$(timeout 60 xdotool search --sync --pid "$pid" 2>/dev/null | tail -n1)" || true
@@ -115,18 +123,27 @@ full() { sleep 3; xdotool key F11; sleep 12; focus "$1"; }
 play() { sleep 7; focus "$1"; xdotool keydown Return; sleep 0.3; xdotool keyup Return; }
 full_play() { full "$1"; play "$1"; }
 
-configs=(
-  "vantorell title 640x480|9|nothing|$game"
-  "vantorell play 640x480|5|play|$game"
-  "floor 640x480|3|nothing|$work/frame_floor 640 480"
-  "vantorell title 1920x1080 full|10|full|$game"
-  "vantorell play 1920x1080 full|6|full_play|$game"
-  "floor 1920x1080 full|3|nothing|$work/frame_floor 1920 1080 full"
-)
+# name|folder|settle|action|command, in the order each run measures them.
+configs=()
+game_rows() {
+  local size="$1" title_action="$2" play_action="$3" i label
+  for i in "${!builds[@]}"; do
+    label="vantorell"
+    [ ${#builds[@]} -eq 1 ] || label="vantorell ($(basename "${builds[$i]}"))"
+    configs+=("$label title $size|$work/run$i|$4|$title_action|${builds[$i]}/game/vantorell"
+      "$label play $size|$work/run$i|$5|$play_action|${builds[$i]}/game/vantorell")
+  done
+}
+game_rows 640x480 nothing play 9 5
+configs+=("floor 640x480|$work/run0|3|nothing|$work/frame_floor 640 480"
+  "clear and present 640x480|$work/run0|3|nothing|$work/frame_floor 640 480 none")
+game_rows "1920x1080 full" full full_play 10 6
+configs+=("floor 1920x1080 full|$work/run0|3|nothing|$work/frame_floor 1920 1080 full"
+  "clear and present 1920x1080 full|$work/run0|3|nothing|$work/frame_floor 1920 1080 full none")
 for p in "${peers[@]}"; do
   case "$p" in
-    chromium-bsu) configs+=("chromium-bsu title 640x480|8|nothing|chromium-bsu --window --vidmode 1") ;;
-    starfighter) configs+=("starfighter title 640x480|8|nothing|starfighter") ;;
+    chromium-bsu) configs+=("chromium-bsu title 640x480|$work/run0|8|nothing|chromium-bsu --window --vidmode 1") ;;
+    starfighter) configs+=("starfighter title 640x480|$work/run0|8|nothing|starfighter") ;;
   esac
 done
 
@@ -134,10 +151,10 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((r = 1; r <= runs; r++)); do
   echo "run $r"
   for c in "${configs[@]}"; do
-    IFS='|' read -r name settle action cmd <<<"$c"
+    IFS='|' read -r name dir settle action cmd <<<"$c"
     [[ "$name" =~ $only ]] || continue
     # shellcheck disable=SC2086  # the command's words
-    measure "$name" "$settle" "$action" $cmd
+    measure "$name" "$dir" "$settle" "$action" $cmd
   done
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
