@@ -57,7 +57,8 @@ def descendants(root):
     while todo:
         for pid, ticks in children.get(todo.pop(), []):
             try:
-                cmd = open("/proc/%d/cmdline" % pid, "rb").read().split(b"\0")
+                # Chromium rewrites its command line as one string, spaces between words.
+                cmd = open("/proc/%d/cmdline" % pid, "rb").read().replace(b"\0", b" ").split()
             except OSError:
                 continue
             kind = next((a[7:].decode() for a in cmd if a.startswith(b"--type=")), "browser")

@@ -416,6 +416,8 @@ bool gxtkGraphics::BlitWindowCopy(gxtkSurface* surface) {
   return canBlit_;
 }
 
+bool gxtkGraphics::KeepsLastPicture() { return VgGame::KeepsLastPicture(); }
+
 gxtkSurface* gxtkGraphics::LoadSurface(String path) {
   gxtkSurface* surf = new gxtkSurface();
   if (!LoadSurface__UNSAFE__(surf, path)) return nullptr;

@@ -94,6 +94,8 @@ class gxtkGraphics : public Object {
   // on a software renderer is most of a frame. False when the blit is not available or GL
   // refused it: the caller draws the copy as a quad instead.
   bool BlitWindowCopy(gxtkSurface* surface);
+  // Whether the window shows its last picture on through a frame that draws nothing.
+  static bool KeepsLastPicture();
 
   // Starts or extends the pending batch; returns where the n new vertices go.
   Vertex* Begin(int type, int count, gxtkSurface* surf, bool opaque = false);

@@ -394,6 +394,8 @@ bool vg_graphics_DrawWindowCopy() {
   return true;
 }
 
+bool vg_graphics_KeepsLastPicture() { return gxtkGraphics::KeepsLastPicture(); }
+
 bool vg_graphics_FrameOpaque(c_Image* image, int frame) {
   if (!image || frame < 0 || frame >= image->m_frames.Length()) return false;
   c_Frame* f = image->m_frames[frame];

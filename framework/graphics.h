@@ -135,6 +135,9 @@ bool vg_graphics_CopyWindow();
 // Covers the whole window with the kept copy, pixel for pixel; false, drawing nothing, when no
 // copy of a window of this size in this GL context is kept.
 bool vg_graphics_DrawWindowCopy();
+// Whether the window goes on showing its last picture through a render that draws nothing (a
+// page's canvas), so a picture the same as the last one need not be drawn at all.
+bool vg_graphics_KeepsLastPicture();
 // Whether every pixel of the frame is opaque (false for no image or a frame it lacks): drawn
 // with alpha 1 and blend mode 0 it hides whatever it covers.
 bool vg_graphics_FrameOpaque(c_Image* image, int frame);

@@ -266,6 +266,16 @@ int c_MyApp::p_OnRender() {
                               static_cast<float>(m_ImageLoads)};
   // The sequencer draws and reads back its own pictures; it keeps the plain replay.
   bool copies = vg_Vantorell_HasMusic != 1;
+  // Where the window shows its last picture on (a page's canvas), a render whose list and
+  // settings are the last one's draws nothing at all. Every 60th draws all the same, so a
+  // picture lost behind the game's back comes back within a second.
+  if (copies && same == count && count == static_cast<int>(m_LastList.size()) &&
+      key == m_LastKey && m_UndrawnRenders < 59 && vg_graphics_KeepsLastPicture()) {
+    ++m_UndrawnRenders;
+    return 0;
+  }
+  m_UndrawnRenders = 0;
+  m_LastKey = key;
   int from = 0;
   if (copies && m_CopyFloats > std::max(first, 0) && same >= m_CopyFloats && key == m_CopyKey &&
       vg_graphics_DrawWindowCopy()) {

@@ -69,6 +69,9 @@ class c_MyApp : public c_App {
   int m_LastSame = -1;
   int m_CopyFloats = -1;
   std::array<float, 9> m_CopyKey{};
+  // The last drawn picture's settings, and renders since then that drew nothing.
+  std::array<float, 9> m_LastKey{};
+  int m_UndrawnRenders = 0;
   int m_ImageLoads = 0;  // images (re)loaded so far: a copy of older pictures is not reused
   float m_DrawSizeX = 0, m_DrawSizeY = 0;
   float m_DrawRot = 0;           // stored negated (see p_SetRot)

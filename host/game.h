@@ -92,6 +92,8 @@ class VgGame {
   static void WindowSize(int* width, int* height);
   static void SwapBuffers();
   static int GraphicsSeq();
+  // True where a frame that draws nothing leaves the last picture showing (a page's canvas).
+  static bool KeepsLastPicture();
 
   // The one host of the process (set by the constructor).
   static VgGame* _game;

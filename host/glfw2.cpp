@@ -218,6 +218,8 @@ void glfwSwapBuffers() {
 
 void glfwSwapInterval(int interval) { B().SwapInterval(interval); }
 
+int glfwKeepsLastPicture() { return B().KeepsLastPicture() ? 1 : 0; }
+
 int glfwGetWindowParam(int param) {
   glfw2_internal::Backend& b = B();
   if (param == GLFW_OPENED) return b.IsOpen() ? 1 : 0;

@@ -130,6 +130,8 @@ void glfwSetWindowPos(int x, int y);
 void glfwIconifyWindow();
 void glfwRestoreWindow();
 void glfwSwapBuffers();
+// Not in GLFW 2.7: 1 when frames that draw nothing leave the last picture on show (a page).
+int glfwKeepsLastPicture();
 void glfwSwapInterval(int interval);
 int glfwGetWindowParam(int param);
 void glfwSetWindowSizeCallback(GLFWwindowsizefun cbfun);

@@ -69,6 +69,10 @@ class Backend {
   virtual void Iconify() = 0;
   virtual void Restore() = 0;
   virtual void SwapBuffers() = 0;
+  // Whether the window goes on showing its last picture through frames that draw nothing:
+  // true for a page, whose canvas is shown again until it is drawn into; a desktop window's
+  // back buffer is undefined after a swap, so every frame there draws all of its picture.
+  virtual bool KeepsLastPicture() { return false; }
   virtual void SwapInterval(int interval) = 0;
 
   // The open window's state, asked several times per pass of the loop, so cheap: whether

@@ -11,7 +11,7 @@ constexpr int kDesktopW = 1280, kDesktopH = 720;
 
 class Headless : public glfw2_internal::Backend {
  public:
-  bool active = true, iconified = false;
+  bool active = true, iconified = false, keepsPicture = false;
 
   bool Init() override { return true; }
   // Nothing outlives the facade's test reset.
@@ -48,6 +48,7 @@ class Headless : public glfw2_internal::Backend {
   }
   void SwapBuffers() override {}
   void SwapInterval(int) override {}
+  bool KeepsLastPicture() override { return keepsPicture; }
 
   bool Active() override { return active; }
   bool Iconified() override { return iconified; }
@@ -95,5 +96,7 @@ void SetHeadlessWindowState(bool active, bool iconified) {
   headless.active = active;
   headless.iconified = iconified;
 }
+
+void SetHeadlessKeepsLastPicture(bool keeps) { headless.keepsPicture = keeps; }
 
 }  // namespace glfw2_testing

@@ -46,6 +46,9 @@ class ManualClock : public Clock {
 void SetHeadless(bool headless);
 // Focus and minimised state of the headless window (a new one starts active, not iconified).
 void SetHeadlessWindowState(bool active, bool iconified);
+// Whether the headless window shows its last picture through renders that draw nothing, as a
+// page's canvas does (off by default, as on the desktop).
+void SetHeadlessKeepsLastPicture(bool keeps);
 
 // Called at the start of every glfwPollEvents and glfwWaitEvents, where a test can feed
 // events, change the headless window's state or close it. An empty function removes it.

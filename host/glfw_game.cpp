@@ -43,6 +43,7 @@ void VgGlfwGame::SetUpdateRate(int hz) {
 void VgGame::WindowSize(int* width, int* height) { glfwGetWindowSize(width, height); }
 void VgGame::SwapBuffers() { glfwSwapBuffers(); }
 int VgGame::GraphicsSeq() { return glfwGraphicsSeq; }
+bool VgGame::KeepsLastPicture() { return glfwKeepsLastPicture() != 0; }
 
 int VgGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * 1000); }
 

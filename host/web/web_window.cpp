@@ -45,6 +45,7 @@ bool Hidden() {
 
 class Page : public glfw2_internal::Glfw3Backend {
  public:
+  bool KeepsLastPicture() override { return true; }
   bool Init() override {
     if (::glfwInit() != GLFW_TRUE) return false;
     inited_ = true;

@@ -115,3 +115,26 @@ TEST(Loader, AResizeReloadsOnceWithoutTheJingleMissingFilesLeaveEmptySlotsAndSou
     EXPECT_EQ(0, app->m_MusicOn) << "a new tune stops the old one even when it may not play";
   });
 }
+
+TEST(Render, WhereTheWindowKeepsItsPictureAStillScreenIsDrawnOnceASecondAndAChangeAtOnce) {
+  vgtest::OnLoadedGame([](vgtest::Harness& h, c_MyApp* app) {
+    auto draws = [&h] {
+      h.gl().Clear();
+      h.Render();
+      return h.gl().DrawCalls() + h.gl().Count("Clear") + h.gl().Count("BlitFramebuffer");
+    };
+    h.Frame(40);
+    ASSERT_EQ(app->m_Screen, kScreenMenu);
+    for (int i = 0; i < 3; ++i) EXPECT_GT(draws(), 0) << "a desktop window draws every render";
+    glfw2_testing::SetHeadlessKeepsLastPicture(true);
+    int drawn = 0;
+    for (int i = 0; i < 120; ++i) drawn += draws() > 0;
+    EXPECT_EQ(drawn, 2) << "the still title menu drawn once in 60 renders";
+    app->p_Rect(0, 0, 1, 1);
+    EXPECT_GT(draws(), 0) << "a changed list is drawn at once";
+    for (int i = 0; i < 60; ++i) draws();
+    app->m_ClsR += 1;
+    EXPECT_GT(draws(), 0) << "and so is a new background";
+    glfw2_testing::SetHeadlessKeepsLastPicture(false);
+  });
+}
