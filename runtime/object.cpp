@@ -1,7 +1,19 @@
-// Identity semantics of the root class; subclasses override what they compare by value.
+// Identity semantics of the root class; subclasses override what they compare by value. Also
+// answers the debugger's '@' command (runtime/fatal.h) with an object's debug() text.
 #include "runtime/object.h"
 
 #include <functional>
+
+#include "runtime/fatal.h"
+
+namespace {
+std::string ObjectText(void* object) { return static_cast<Object*>(object)->debug().ToUtf8(); }
+
+// Installed before main in every program that has objects (their class's code is this file).
+struct InstallObjectText {
+  InstallObjectText() { vgSetObjectText(ObjectText); }
+} install_object_text;
+}  // namespace
 
 bool Object::Equals(Object* other) { return this == other; }
 
