@@ -1,6 +1,6 @@
 // The host over the GLFW 2.7-style facade (host/glfw2.h): the window, the fixed-step
 // main loop, input translation and image/sound decoding for the devices. Start-up creates the
-// one VgTarvikGame; the game reaches the window switch through VgGlfwGame::_glfwGame.
+// one VgTarvikGame; the game reaches its window switch through VgGame::SetFullscreen.
 #pragma once
 #include <memory>
 
@@ -32,6 +32,8 @@ class VgGlfwGame : public VgGame {
                     Array<bool> buttons) override;
   void OpenUrl(String url) override;
   void SetMouseVisible(bool visible) override;
+  // Replaces the window through SetGlfwWindow, full screen at the desktop's mode.
+  bool SetFullscreen(bool fullscreen) override;
   String PathToFilePath(String path) override;
 
   // The devices' decoders (host/media.cpp).
