@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 // Recorded for the debugger's sake; nothing in this program consults it.
@@ -76,7 +77,7 @@ void dbg_stop() {
       case '@': {
         void* p = nullptr;
         if (std::sscanf(line + 1, "%p", &p) == 1 && p && object_text) {
-          std::fprintf(stderr, "%s\n", object_text(p).c_str());
+          std::fprintf(stderr, "%s\n", object_text(p));
         } else {
           std::fprintf(stderr, "\n");
         }

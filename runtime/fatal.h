@@ -2,7 +2,6 @@
 // stderr/stdin and the signal handler start-up installs. It sits below String and the
 // collector (both end here when the heap says no), so it uses no other runtime header.
 #pragma once
-#include <string>
 
 // Never returns: prints the error line and asks the debugger; a resume reports it again.
 [[noreturn]] void dbg_error(const char* text);
@@ -11,7 +10,7 @@ void dbg_stop();
 void sighandler(int signal);
 
 // The debugger's '@' command names an object by its address; this path knows no classes, so
-// the layer that does (runtime/object.cpp) installs the call that gives the object's text.
-// Until one is installed, the answer is an empty line.
-using vgObjectText = std::string (*)(void* object);
+// the layer that does (runtime/object.cpp) installs the call that gives the object's text
+// in UTF-8, valid until its next call. Until one is installed, the answer is an empty line.
+using vgObjectText = const char* (*)(void* object);
 void vgSetObjectText(vgObjectText text);

@@ -3,11 +3,16 @@
 #include "runtime/object.h"
 
 #include <functional>
+#include <string>
 
 #include "runtime/fatal.h"
 
 namespace {
-std::string ObjectText(void* object) { return static_cast<Object*>(object)->debug().ToUtf8(); }
+const char* ObjectText(void* object) {
+  static std::string text;
+  text = static_cast<Object*>(object)->debug().ToUtf8();
+  return text.c_str();
+}
 
 // Installed before main in every program that has objects (their class's code is this file).
 struct InstallObjectText {
