@@ -3,7 +3,7 @@
 // switch. They call nothing else of the game, so any screen may use them.
 #include "framework/audio.h"
 #include "game/myapp.h"
-#include "host/glfw_game.h"
+#include "host/game.h"
 
 namespace {
 
@@ -60,18 +60,10 @@ int c_MyApp::p_StopTune() {
 }
 
 int c_MyApp::p_FullscreenFlip() {
-  VgGlfwGame* host = VgGlfwGame::_glfwGame;
   // Without a window host (a headless run) there is no window to replace, and the flag must
   // keep telling the truth about the one there is.
-  if (!host) return 0;
-  VgGlfwVideoMode* desktop = VgGlfwGame::GetGlfwDesktopMode();
-  m_Fullscreen = 1 - m_Fullscreen;
-  if (m_Fullscreen == 1) {
-    host->SetGlfwWindow(desktop->Width, desktop->Height, desktop->RedBits, desktop->GreenBits,
-                        desktop->BlueBits, 0, 0, 0, true);
-  } else {
-    host->SetGlfwWindow(640, 480, desktop->RedBits, desktop->GreenBits, desktop->BlueBits, 0,
-                        0, 0, false);
+  if (VgGame::_game && VgGame::_game->SetFullscreen(m_Fullscreen != 1)) {
+    m_Fullscreen = 1 - m_Fullscreen;
   }
   return 0;
 }

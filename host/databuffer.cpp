@@ -8,7 +8,7 @@
 
 #include "host/files.h"
 #include "host/thread.h"
-#include "runtime/console.h"
+#include "runtime/fatal.h"
 
 VgDataBuffer::~VgDataBuffer() { Discard(); }
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "host/platform.h"
-#include "runtime/console.h"
+#include "runtime/fatal.h"
 #include "runtime/file_read.h"
 
 

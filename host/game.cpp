@@ -58,6 +58,7 @@ bool VgGame::PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<b
 
 void VgGame::OpenUrl(String) {}
 void VgGame::SetMouseVisible(bool) {}
+bool VgGame::SetFullscreen(bool) { return false; }
 String VgGame::PathToFilePath(String path) { return path; }
 FILE* VgGame::OpenFile(String path, String mode) { return vg_files::OpenFile(path, mode); }
 unsigned char* VgGame::LoadData(String path, int* length) {

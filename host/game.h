@@ -47,6 +47,10 @@ class VgGame {
                             Array<bool> buttons);
   virtual void OpenUrl(String url);
   virtual void SetMouseVisible(bool visible);
+  // The game's full-screen switch: a window filling the desktop at its own size, or a
+  // 640 x 480 window. False, with nothing done, where there is no window to replace (this
+  // base: a headless run).
+  virtual bool SetFullscreen(bool fullscreen);
   virtual String PathToFilePath(String path);
   virtual FILE* OpenFile(String path, String mode);
   // The caller owns the block and releases it with std::free().

@@ -1,7 +1,7 @@
 // VgGlfwGame: the host's window and the fixed schedule its main loop runs, over the GLFW
 // 2.7-style facade. Start-up creates it and calls Run() (host/glfw_loop.cpp on the desktop,
-// host/web/web_loop.cpp in a page); the game's full-screen switch calls SetGlfwWindow and
-// GetGlfwDesktopMode. Input callbacks are in host/glfw_input.cpp.
+// host/web/web_loop.cpp in a page); the game's full-screen switch (SetFullscreen) replaces
+// the window through SetGlfwWindow. Input callbacks are in host/glfw_input.cpp.
 #include "host/glfw_game.h"
 
 #include <vector>
@@ -95,6 +95,18 @@ void VgGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
   glfwSetMouseButtonCallback(OnMouseButton);
   glfwSetMousePosCallback(OnMousePos);
   glfwSetWindowCloseCallback(OnWindowClose);
+}
+
+bool VgGlfwGame::SetFullscreen(bool fullscreen) {
+  VgGlfwVideoMode* desktop = GetGlfwDesktopMode();
+  if (fullscreen) {
+    SetGlfwWindow(desktop->Width, desktop->Height, desktop->RedBits, desktop->GreenBits,
+                  desktop->BlueBits, 0, 0, 0, true);
+  } else {
+    SetGlfwWindow(640, 480, desktop->RedBits, desktop->GreenBits, desktop->BlueBits, 0, 0, 0,
+                  false);
+  }
+  return true;
 }
 
 void VgGlfwGame::FollowWindowState(bool iconified, bool active) {

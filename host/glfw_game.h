@@ -1,6 +1,6 @@
 // The host over the GLFW 2.7-style facade (host/glfw2.h): the window, the fixed-step
 // main loop, input translation and image/sound decoding for the devices. Start-up creates the
-// one VgTarvikGame; the game reaches the window switch through VgGlfwGame::_glfwGame.
+// one VgTarvikGame; the game reaches its window switch through VgGame::SetFullscreen.
 #pragma once
 #include <memory>
 
@@ -32,6 +32,8 @@ class VgGlfwGame : public VgGame {
                     Array<bool> buttons) override;
   void OpenUrl(String url) override;
   void SetMouseVisible(bool visible) override;
+  // Replaces the window through SetGlfwWindow, full screen at the desktop's mode.
+  bool SetFullscreen(bool fullscreen) override;
   String PathToFilePath(String path) override;
 
   // The devices' decoders (host/media.cpp).
@@ -60,14 +62,10 @@ class VgGlfwGame : public VgGame {
 
   static VgGlfwGame* _glfwGame;
 
-  // The page's loop (host/web/web_loop.cpp): one pass per display frame, and the follow-up
-  // of the tab being hidden or shown. Only the page build has them.
-  void PagePass();
-  void PageVisibilityChanged();
-  // Decodes prefetched tunes and copies them into the page's sound buffers until the page
-  // clock (emscripten_get_now) reaches `until` (host/web/web_prefetch.cpp); at least one
-  // step per call while any is left.
-  void PageDecodeSlice(double until);
+  // What a platform's loop needs beyond Run, with the members' access: declared here and
+  // defined only by a platform that has such steps, in a header of its own (the page's is
+  // host/web/web_loop.h; the desktop has none).
+  struct PlatformLoop;
 
   static VgGlfwVideoMode* GetGlfwDesktopMode();
   static Array<VgGlfwVideoMode*> GetGlfwVideoModes();

@@ -10,7 +10,7 @@
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
 #include "host/platform.h"
-#include "runtime/console.h"
+#include "runtime/fatal.h"
 #include "runtime/gc.h"
 #include "runtime/startup.h"
 

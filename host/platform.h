@@ -4,7 +4,8 @@
 // - the window, its input and pads: a backend of host/glfw2_backend.h
 //   (host/glfw2_desktop.cpp; host/web/web_window.cpp);
 // - the main loop: VgGlfwGame::Run and CountNewContext of host/glfw_game.h
-//   (host/glfw_loop.cpp; host/web/web_loop.cpp);
+//   (host/glfw_loop.cpp; host/web/web_loop.cpp), and VgGlfwGame::PlatformLoop for steps
+//   of its own that need the host's members (none on the desktop; host/web/web_loop.h);
 // - tunes decoded ahead of need: VgGlfwGame::PrefetchAudioData, TakeAudioData and
 //   FetchAudioData (host/audio_prefetch.cpp, on a worker thread; host/web/web_prefetch.cpp,
 //   in slices);

@@ -7,10 +7,9 @@
 #include <new>
 #include <type_traits>
 
+#include "runtime/fatal.h"
 #include "runtime/gc.h"
 #include "runtime/string.h"
-
-[[noreturn]] void dbg_error(const char* text);
 
 // Element routines of string arrays: n empty strings, n shared copies, n releases.
 inline void t_create(int n, String* p) {

@@ -1,29 +1,18 @@
-// vgPrint's UTF-8 console lines and the fatal-error path: "Tarvik Runtime Error : " lines,
-// the debugger handshake on stderr/stdin, and the signal handler installed at start-up.
+// vgPrint's UTF-8 console lines, and vgError, which hands a message to the fatal-error path
+// (runtime/fatal.cpp) or ends the program for an empty one.
 #include "runtime/console.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "runtime/object.h"
+#include "runtime/fatal.h"
 
 namespace {
 std::string& line_buffer() {
   static std::string buffer;
   return buffer;
 }
-
-// Recorded for the debugger's sake; nothing in this program consults it.
-struct Stepping {
-  bool on = false;
-  char command = 0;
-} stepping;
-
-const char* debug_info = "";
-const char* stack_trace = "";
 }  // namespace
 
 // fputs stops at the first NUL, so a character 0 ends the written text, as it always has.
@@ -44,97 +33,3 @@ void vgError(const String& message) {
 }
 
 void vgDebugStop() { dbg_stop(); }
-
-// vgPrint of narrow text without touching the heap: this is the path of "Out of memory" and
-// of signals raised inside malloc. Bytes widen as signed values, exactly as String(text)
-// would, and then encode as vgPrint encodes them.
-static void print_narrow(const char* prefix, const char* text) {
-  char out[256];
-  size_t n = 0;
-  for (const char* part : {prefix, text}) {
-    for (const char* p = part; *p; ++p) {
-      // Room for the widest character, the line feed and the terminator.
-      if (n + 3 + 2 > sizeof out) {
-        out[n] = 0;
-        std::fputs(out, stdout);
-        n = 0;
-      }
-      unsigned c = static_cast<Char>(static_cast<short>(static_cast<signed char>(*p)));
-      if (c < 0x80) {
-        out[n++] = static_cast<char>(c);
-      } else {
-        out[n++] = static_cast<char>(0xe0 | c >> 12);
-        out[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-        out[n++] = static_cast<char>(0x80 | (c & 0x3f));
-      }
-    }
-  }
-  out[n++] = '\n';
-  out[n] = 0;
-  std::fputs(out, stdout);
-  std::fflush(stdout);
-}
-
-void dbg_error(const char* text) {
-  for (;;) {
-    print_narrow("Tarvik Runtime Error : ", text);
-    print_narrow(stack_trace, "");
-    dbg_stop();
-  }
-}
-
-void dbg_stop() {
-  std::fprintf(stderr, "{{~~%s~~}}\n%s\n", debug_info, stack_trace);
-  std::fflush(stderr);
-  for (;;) {
-    char line[256];
-    if (!std::fgets(line, sizeof line, stdin)) std::exit(-1);
-    char* eol = std::strchr(line, '\n');
-    if (!eol) std::exit(-1);
-    *eol = 0;
-    switch (line[0]) {
-      case '?':
-        continue;
-      case '@': {
-        void* p = nullptr;
-        if (std::sscanf(line + 1, "%p", &p) == 1 && p) {
-          std::fprintf(stderr, "%s\n", static_cast<Object*>(p)->debug().ToUtf8().c_str());
-        } else {
-          std::fprintf(stderr, "\n");
-        }
-        continue;
-      }
-      case 'r':
-        stepping = Stepping();
-        return;
-      case 's':
-      case 'e':
-      case 'l':
-        stepping.on = line[0] != 'l';
-        stepping.command = line[0];
-        return;
-      case 'q':
-        std::exit(0);
-      default:
-        std::printf("????? %s ?????", line);
-        std::fflush(stdout);
-        std::exit(-1);
-    }
-  }
-}
-
-void sighandler(int sig) {
-  const char* text = "Unknown signal";
-  switch (sig) {
-    case SIGFPE:
-      text = "Floating point exception";
-      break;
-    case SIGSEGV:
-      text = "Memory access violation";
-      break;
-    case SIGILL:
-      text = "Illegal instruction";
-      break;
-  }
-  dbg_error(text);
-}

@@ -1,5 +1,5 @@
-// Console output in UTF-8 and the fatal-error path with its debugger handshake on the
-// standard streams. Used by every layer; signal handlers installed at start-up end here.
+// Console output in UTF-8 and vgError, the fatal error of every layer. The path it ends on,
+// with the debugger handshake and the signal handler, is runtime/fatal.h.
 #pragma once
 #include "runtime/string.h"
 
@@ -9,9 +9,5 @@ void vgPrint(const String& s);
 void vgDebugLog(const String& s);
 // Empty message: exit(0). Otherwise a fatal error that never returns.
 [[noreturn]] void vgError(const String& message);
+// Asks the debugger (dbg_stop); returns when it resumes.
 void vgDebugStop();
-
-[[noreturn]] void dbg_error(const char* text);
-// Returns when the debugger command asks to resume; ends the process otherwise.
-void dbg_stop();
-void sighandler(int signal);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "runtime/console.h"
+#include "runtime/fatal.h"
 
 int gc_markbit = 0;
 int gc_new_bytes = 0;

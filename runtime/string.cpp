@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "runtime/array.h"
-#include "runtime/console.h"
+#include "runtime/fatal.h"
 
 String::Rep String::nullRep = {0, 0, {0}};
 

@@ -10,6 +10,7 @@
 
 #include "host/glfw2.h"
 #include "host/glfw_game.h"
+#include "host/web/web_loop.h"
 #include "host/web/web_touch.h"
 
 using namespace glfw2;
@@ -29,11 +30,11 @@ constexpr double kEarly = 0.004;
 constexpr double kFrameBusy = 6.0;
 constexpr double kLeastSlice = 2.0;
 
-void Pass(void* game) { static_cast<VgGlfwGame*>(game)->PagePass(); }
+void Pass(void* game) { VgGlfwGame::PlatformLoop::PagePass(*static_cast<VgGlfwGame*>(game)); }
 
 // The browser stops the frame callback for a hidden tab, so hiding is followed at once.
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent*, void* game) {
-  static_cast<VgGlfwGame*>(game)->PageVisibilityChanged();
+  VgGlfwGame::PlatformLoop::PageVisibilityChanged(*static_cast<VgGlfwGame*>(game));
   return EM_FALSE;
 }
 
@@ -53,30 +54,30 @@ void VgGlfwGame::CountNewContext() {
   if (glfwGraphicsSeq == 0) ++glfwGraphicsSeq;
 }
 
-void VgGlfwGame::PageVisibilityChanged() {
+void VgGlfwGame::PlatformLoop::PageVisibilityChanged(VgGlfwGame& game) {
   // A touch screen held upright covers the game with a picture asking to turn it
   // (host/web/page_touch.js): the game is away until it is turned back.
   bool turnAsked = EM_ASM_INT({ return Module.vgTurnAsked ? 1 : 0; }) != 0;
-  FollowWindowState(turnAsked || glfwGetWindowParam(GLFW_ICONIFIED) != 0,
-                    !turnAsked && glfwGetWindowParam(GLFW_ACTIVE) != 0);
+  game.FollowWindowState(turnAsked || glfwGetWindowParam(GLFW_ICONIFIED) != 0,
+                         !turnAsked && glfwGetWindowParam(GLFW_ACTIVE) != 0);
 }
 
-void VgGlfwGame::PagePass() {
+void VgGlfwGame::PlatformLoop::PagePass(VgGlfwGame& game) {
   double start = emscripten_get_now();
   glfwPollEvents();
-  PageVisibilityChanged();
-  bool updating = _updateRate && !_suspended;
-  VgPageDeliverTouches(_game, updating);
+  PageVisibilityChanged(game);
+  bool updating = game._updateRate && !game._suspended;
+  VgPageDeliverTouches(VgGame::_game, updating);
   if (!updating) {
-    if (!_iconified) RenderGame();
-  } else if (_nextUpdate - glfwGetTime() <= kEarly) {
-    double due = _nextUpdate;
-    RunDueUpdates();
+    if (!game._iconified) game.RenderGame();
+  } else if (game._nextUpdate - glfwGetTime() <= kEarly) {
+    double due = game._nextUpdate;
+    game.RunDueUpdates();
     VgPageTouchesSeen();
     // How many updates this frame ran, for whoever measures the page's frames: a display
     // slower than 60 Hz runs several per frame. A dropped backlog counts as the four run.
-    long updates = std::lround((_nextUpdate - due) / _updatePeriod);
+    long updates = std::lround((game._nextUpdate - due) / game._updatePeriod);
     EM_ASM({ Module.vgPassUpdates = $0; }, updates >= 1 && updates <= 4 ? updates : 4);
   }
-  PageDecodeSlice(std::max(start + kFrameBusy, emscripten_get_now() + kLeastSlice));
+  PageDecodeSlice(game, std::max(start + kFrameBusy, emscripten_get_now() + kLeastSlice));
 }

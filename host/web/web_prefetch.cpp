@@ -1,8 +1,8 @@
 // A page's stand-in for host/audio_prefetch.cpp. A page has no thread to decode on, so the
 // requested tunes decode on the main thread in slices, one slice after each frame's work
-// (PageDecodeSlice, from the page's loop), then are copied into the browser's sound buffer
-// the same way, so a tune that starts costs its frame neither the decode nor the copy.
-// Called by the audio device like the desktop's.
+// (PageDecodeSlice of host/web/web_loop.h, from the page's loop), then are copied into the
+// browser's sound buffer the same way, so a tune that starts costs its frame neither the
+// decode nor the copy. Called by the audio device like the desktop's.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 
 #include "host/glfw_game.h"
 #include "host/media.h"
+#include "host/web/web_loop.h"
 
 // host/web/web_audio.js: a decoded tune's samples copied into the browser's own sound buffer
 // a piece at a time (the total so far, or -1 where the browser cannot), then offered to the
@@ -95,10 +96,10 @@ void VgGlfwGame::PrefetchAudioData(String path) {
   p.jobs.back().bytes = std::move(bytes);
 }
 
-void VgGlfwGame::PageDecodeSlice(double until) {
-  if (!_prefetch) return;
+void VgGlfwGame::PlatformLoop::PageDecodeSlice(VgGlfwGame& game, double until) {
+  if (!game._prefetch) return;
   // At least one step per call, so a busy page still gets its tunes in the end.
-  for (VgAudioPrefetch::Job& job : _prefetch->jobs) {
+  for (VgAudioPrefetch::Job& job : game._prefetch->jobs) {
     while (!job.Ready()) {
       job.Advance();
       if (emscripten_get_now() >= until) return;

@@ -26,9 +26,9 @@ class HostWindow : public vgtest::XvfbTest {
     host->SetDelegate(app);
   }
   void TearDown() override { glfw2_testing::Reset(), delete host; }
-  unsigned long Open(bool fullScreen = false, int w = 640, int h = 480) {
-    host->SetGlfwWindow(w, h, 8, 8, 8, 0, 0, 0, fullScreen);
-    return fullScreen ? 0 : vgtest::FindWindowByTitle("Vantorell");
+  unsigned long Open() {
+    host->SetGlfwWindow(640, 480, 8, 8, 8, 0, 0, 0, false);
+    return vgtest::FindWindowByTitle("Vantorell");
   }
   // Polls the window's events until done() holds or the time runs out.
   static bool PollUntil(const std::function<bool()>& done, double seconds = 5) {
@@ -50,14 +50,16 @@ TEST_F(HostWindow, FullScreenAndBackKeepTheFocusAndTheCloseBoxOnlySendsTheCloseK
   int seq = glfwGraphicsSeq, w = 0, h = 0;
   glfw2::glfwGetWindowSize(&w, &h);
   ASSERT_TRUE(id && w == 640 && h == 480);
-  VgGlfwVideoMode* desk = VgGlfwGame::GetGlfwDesktopMode();  // what the game's switch asks for
-  Open(true, desk->Width, desk->Height);
+  ASSERT_TRUE(host->SetFullscreen(true));  // the game's switch: the desktop's own mode
   glfw2::glfwGetWindowSize(&w, &h);
   EXPECT_EQ(std::make_pair(w, h), std::make_pair(1280, 1024)) << "the test server's screen";
   // It takes the keyboard, or the game would be suspended where no window manager hands the
   // focus over.
   EXPECT_TRUE(PollUntil(Active));
-  id = Open();
+  ASSERT_TRUE(host->SetFullscreen(false));
+  id = vgtest::FindWindowByTitle("Vantorell");
+  glfw2::glfwGetWindowSize(&w, &h);
+  EXPECT_TRUE(id && w == 640 && h == 480);
   EXPECT_EQ(glfwGraphicsSeq, seq + 2);
   EXPECT_TRUE(PollUntil(Active));
   app->calls.clear();

@@ -2,15 +2,19 @@
 // (vgError, a signal, an exhausted heap, console output), so the parent can check its streams
 // and exit status.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "runtime/array.h"
 #include "runtime/console.h"
+#include "runtime/fatal.h"
 #include "runtime/gc.h"
+#include "runtime/object.h"
 
 int main(int argc, char** argv) {
   const char* mode = argc > 1 ? argv[1] : "";
@@ -31,6 +35,18 @@ int main(int argc, char** argv) {
     std::memset(text, 'a', 229);
     text[229] = static_cast<char>(0xe9);
     dbg_error(text);
+  }
+  if (!std::strcmp(mode, "object")) {  // the debugger asks for a live object by its address
+    struct Named : Object {
+      String debug() override { return String("+Named\nhits=3\n"); }
+    };
+    Object* named = new Named;
+    char line[64];
+    int n = std::snprintf(line, sizeof line, "@%p\nq\n", static_cast<void*>(named));
+    int ends[2];
+    if (pipe(ends) || write(ends[1], line, n) != n || dup2(ends[0], 0) < 0) return 3;
+    close(ends[1]);
+    vgError(String("Boom"));
   }
   if (!std::strcmp(mode, "print")) {
     const Char text[] = {'A', 0xe9, 0x20ac, 0xd83d, 0xde00, 'Z'}, cut[] = {'x', 0, 'y'};

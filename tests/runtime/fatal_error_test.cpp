@@ -64,6 +64,7 @@ TEST(FatalError, EveryEndingWritesItsExactLinesAndStatus) {
       {"error", "s\ne\nq\n", 0, kBoom + kBoom + kBoom, kAsk + kAsk + kAsk},
       {"error", "?\nq\n", 0, kBoom, kAsk},               // "?" only reads the next line
       {"error", "@0\nq\n", 0, kBoom, kAsk + "\n"},       // a null object's debug text is empty
+      {"object", "", 0, kBoom, kAsk + "+Named\nhits=3\n\n"},  // a live object's debug text
       {"error", "xyz\n", 255, kBoom + "????? xyz ?????", kAsk},
       {"error", "q", 255, kBoom, kAsk},  // a line without its line feed is the end of input
       {"quit", "", 0, "", ""},           // an empty message ends the program at once
