@@ -238,6 +238,14 @@ void c_MyApp::p_FitScreen(int devW, int devH) {
   m_Landscape = vg_Vantorell_jscrh <= vg_Vantorell_jscrw ? 1 : 0;
 }
 
+int c_MyApp::p_ImageLevelFor(int w, int h) {
+  // The default 640 x 480 window draws the 1x art as it was drawn; only a larger window
+  // takes the 2x set.
+  if (w >= 1231 || h >= 1231) return 4;
+  if (w > 640 || h > 640) return 2;
+  return 1;
+}
+
 int c_MyApp::p_OnRender() {
   if (vg_Vantorell_HasMusic == 1 && m_Music) m_Music->p_Zq_Alive_R();
   int t = vg_app_Millisecs();

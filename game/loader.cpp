@@ -15,14 +15,6 @@ bool InSlots(int slot, int length) { return slot >= 0 && slot < length; }
 
 }  // namespace
 
-int c_MyApp::p_ImageLevelFor(int w, int h) {
-  // The default 640 x 480 window draws the 1x art as it was drawn; only a larger window
-  // takes the 2x set.
-  if (w >= 1231 || h >= 1231) return 4;
-  if (w > 640 || h > 640) return 2;
-  return 1;
-}
-
 void c_MyApp::p_ApplyResolution() {
   m_ImgLevel = p_ImageLevelFor(vg_graphics_DeviceWidth(), vg_graphics_DeviceHeight());
   m_ImageScale = 1.0f / static_cast<float>(m_ImgLevel);
