@@ -22,7 +22,7 @@ import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser_test import ENTER, Page, is_game, is_title, until  # noqa: E402
-from webdriver import Browser, free_port  # noqa: E402
+from chromium import Browser, free_port  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 OUT = os.path.join(ROOT, "build-web")
@@ -199,7 +199,7 @@ def sent(requests, since=0):
 def load_title(page, browser, what, reload=True):
     started = time.time()
     if reload:
-        browser.reload()
+        browser.refresh()
     page.wait("title menu " + what, is_title, 90)
     return time.time() - started
 
@@ -209,12 +209,11 @@ def play_and_save(page, browser):
     page.press(ENTER)
     page.wait("game screen", is_game, 30)
     writes = browser.js("return Module.vgStateWrites")
-    game_tab = browser.cmd("GET", "/window")
-    other = browser.cmd("POST", "/window/new", {"type": "tab"})["handle"]
-    browser.cmd("POST", "/window", {"handle": other})
+    game_tab = browser.current_window_handle
+    browser.switch_to.new_window("tab")
     time.sleep(2)
-    browser.cmd("DELETE", "/window")
-    browser.cmd("POST", "/window", {"handle": game_tab})
+    browser.close()
+    browser.switch_to.window(game_tab)
     until("saved record stored", 20, lambda: browser.js("return Module.vgStateWrites") > writes)
 
 
@@ -266,11 +265,11 @@ def build_name(site):
 
 def next_start(browser, page, url, pause):
     """The game's tab closed, and the game opened again in a new one after pause seconds."""
-    new_tab = browser.cmd("POST", "/window/new", {"type": "tab"})["handle"]
-    browser.cmd("DELETE", "/window")
-    browser.cmd("POST", "/window", {"handle": new_tab})
+    new_tab = browser.open_tab()
+    browser.close()
+    browser.switch_to.window(new_tab)
     time.sleep(pause)
-    browser.go(url)
+    browser.get(url)
     load_title(page, browser, "at the next start", reload=False)
 
 
@@ -278,7 +277,7 @@ def installed_app(browser, page, server, site):
     """The page in one browser profile, from first load to an update."""
     # The first load, then the worker's copy of the build (from the browser's cache).
     mark = len(server.requests())
-    browser.go(server.url)
+    browser.get(server.url)
     online = load_title(page, browser, "on the first load", reload=False)
     until("service worker active", 60, lambda: worker_state(browser).get("active") == "activated")
     time.sleep(1)
@@ -341,7 +340,7 @@ def loading_bar(browser, page, server):
     """A fresh browser whose data download is refused, then let through slowly on retry."""
     browser.cdp("Network.enable")
     browser.cdp("Network.setBlockedURLs", urls=["*.data"])
-    browser.go(server.url)
+    browser.get(server.url)
     until("the download failure said", 60, lambda: browser.js(
         "var b = document.getElementById('loading-retry'); return b && !b.hidden"))
     said = browser.js("return document.getElementById('loading').innerText")
@@ -382,12 +381,12 @@ def main():
         update = new_build(work)
         browser = Browser()
         installed_app(browser, Page(browser), server, update)
-        browser.close()
+        browser.quit()
         browser = Browser()
         loading_bar(browser, Page(browser), server)
     finally:
         if browser:
-            browser.close()
+            browser.quit()
         server.close()
         shutil.rmtree(work, ignore_errors=True)
 

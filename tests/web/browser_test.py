@@ -1,9 +1,10 @@
 """The browser build end to end: builds and serves the page (scripts/web --serve), drives
-Debian's headless Chromium through its WebDriver, and plays as a person would: the title menu
-appears, a key press starts a game, held fire reaches the fight, a pad (a stand-in in the
-browser's gamepad list) works the menu, and a changed option survives a reload. Fails on any
-error in the page's console. Prints the time to the first title-menu frame, the page's
-transferred (gzip) size and the longest frame's script time.
+Debian's headless Chromium through python3-selenium and chromedriver (chromium.py), and
+plays as a person would: the title menu appears, a key press starts a game, held fire
+reaches the fight, a pad (a stand-in in the browser's gamepad list) works the menu, and a
+changed option survives a reload. Fails on any error in the page's console. Prints the time
+to the first title-menu frame, the page's transferred (gzip) size and the longest frame's
+script time.
 Registered with CTest by tests/web/CMakeLists.txt."""
 import gzip
 import os
@@ -13,10 +14,11 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from webdriver import Browser, serve_page  # noqa: E402
+from chromium import Browser, serve_page  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-ENTER, ESCAPE, RIGHT, DOWN, SPACE, F11 = "\ue007", "\ue00c", "\ue014", "\ue015", " ", "\ue03b"
+ENTER, ESCAPE, RIGHT, DOWN, SPACE = Keys.ENTER, Keys.ESCAPE, Keys.ARROW_RIGHT, Keys.ARROW_DOWN, " "
 # The browser's standard pad layout: d-pad right, A, d-pad down.
 PAD_BUTTONS = {RIGHT: 15, ENTER: 0, DOWN: 13}
 
@@ -116,7 +118,7 @@ class Page:
         self.b = browser
 
     def shot(self, keep=None):
-        png = self.b.screenshot()
+        png = self.b.get_screenshot_as_png()
         if keep:
             open(os.path.join(ROOT, "build-web", keep + ".png"), "wb").write(png)
         return pixels(png)
@@ -128,14 +130,14 @@ class Page:
         s = first_shot(self.shot, test, timeout, 0.05)
         if s:
             return s
-        open(os.path.join(ROOT, "build-web", "failed.png"), "wb").write(self.b.screenshot())
+        self.b.save_screenshot(os.path.join(ROOT, "build-web", "failed.png"))
         raise AssertionError("no %s within %d s (build-web/failed.png)" % (what, timeout))
 
     def press(self, *keys):
         # The game reads held keys once per update: a press spans several updates even when
         # a loaded machine runs few frames.
         for k in keys:
-            self.b.keys(("down", k), ("pause", 400), ("up", k))
+            self.b.press(k, 0.4)
             time.sleep(0.6)
 
     def plug_pad(self):
@@ -194,7 +196,7 @@ def main():
         browser = Browser()
         page = Page(browser)
         started = time.time()
-        browser.go(url)
+        browser.get(url)
         page.wait("title menu", is_title, 60)
         print("navigation to title menu: %.2f s" % (time.time() - started))
         time.sleep(2)
@@ -215,21 +217,20 @@ def main():
         assert sound and all(s == "running" for s in sound), "no sound after a key: %s" % sound
         # The game's tune was built ahead for the browser, not copied in the frame it started.
         assert browser.js("return Module.vgTunesTaken"), "the tune was not prepared ahead"
-        browser.keys(("down", SPACE))
+        browser.hold(SPACE)
         page.wait("fight with the enemy", is_fight, 120)
         time.sleep(3)
         game_frames = page.frames()
         shot = page.shot()
-        browser.keys(("up", SPACE))
+        browser.release(SPACE)
         assert is_fight(shot), "the fight screen went away while fire was held"
         assert has_shots(shot) and not has_shots(first), "held fire shot nothing"
         # A hidden tab suspends the game (which saves and pauses); shown again, it stays paused.
         writes = browser.js("return Module.vgStateWrites")
-        game_tab = browser.cmd("GET", "/window")
-        other = browser.cmd("POST", "/window/new", {"type": "tab"})["handle"]
-        browser.cmd("POST", "/window", {"handle": other})
+        game_tab = browser.current_window_handle
+        browser.switch_to.new_window("tab")
         time.sleep(2)
-        browser.cmd("POST", "/window", {"handle": game_tab})
+        browser.switch_to.window(game_tab)
         assert browser.js("return Module.vgStateWrites") > writes, "hiding did not suspend"
         page.wait("pause over the game", lambda s: is_game(s) is False and not is_title(s), 10)
         for name, f in (("title menu", title_frames), ("game", game_frames)):
@@ -239,7 +240,7 @@ def main():
                      [(round((t - over[0][0]) / 1000, 1), ms) for t, ms in over][:12]))
 
         # An option changed in the options box (the gear item) is there after a reload.
-        browser.reload()
+        browser.refresh()
         page.wait("title menu after reload", is_title, 60)
         page.plug_pad()
         before = page.sound_row(pad=True)
@@ -247,7 +248,7 @@ def main():
         changed = page.wait("sound setting changed", lambda s: row_diff(before, s) > 0.01, 10)
         page.press(ESCAPE)
         until("saved record stored", 20, lambda: browser.js("return Module.vgStateWrites") >= 1)
-        browser.reload()
+        browser.refresh()
         page.wait("title menu after the second reload", is_title, 60)
         after = page.sound_row()
         assert row_diff(changed, after) < 0.003, "the changed option did not survive the reload"
@@ -257,7 +258,7 @@ def main():
         # (a game that still thought itself full screen would ask to leave it instead).
         for want in (True, False, True):
             if want:
-                page.press(F11)
+                page.press(Keys.F11)
             else:
                 browser.js("document.exitFullscreen()")
             until("full screen %s" % ("on" if want else "off"), 30, lambda: browser.js(
@@ -265,7 +266,7 @@ def main():
             time.sleep(1)
 
         # The quit key ends the program: the page stops it and says so, with a way back.
-        page.press("\ue034")  # F4
+        page.press(Keys.F4)
         until("notice of the end", 10,
               lambda: not browser.js("return document.getElementById('note').hidden"))
         assert browser.js("return Module.vgEnded") == 0, "the quit key did not end the program"
@@ -276,12 +277,12 @@ def main():
 
         errors = page.errors()
         assert not errors, "errors in the page's console:\n" + "\n".join(errors)
-        browser.close()
+        browser.quit()
 
         # A fatal error (here: a browser without WebGL, so no window can open) stops the
         # program with its message on the page and in the console.
         browser = Browser(extra_args=["--disable-3d-apis"])
-        browser.go(url)
+        browser.get(url)
         until("notice of the error", 60,
               lambda: not browser.js("return document.getElementById('note').hidden"))
         text = browser.js("return document.getElementById('note').innerText")
@@ -289,7 +290,7 @@ def main():
         assert any("Unable to open a window" in m for m in Page(browser).errors())
     finally:
         if browser:
-            browser.close()
+            browser.quit()
         server.terminate()
         server.wait(10)
 

@@ -12,8 +12,9 @@ spectrogram (sound.png) in the output folder (default build-web/heard) and print
 levels.
 
 Takes about five minutes, so it is not part of scripts/test. Run it by hand after
-scripts/web:  python3 tests/web/play_heard.py [build folder]  (default build-web, whose site/
-it serves)."""
+scripts/web, with Debian's interpreter (browser_test.py's helper needs its python3-selenium):
+/usr/bin/python3 tests/web/play_heard.py [build folder]  (default build-web, whose site/ it
+serves)."""
 import functools
 import http.server
 import os

@@ -14,7 +14,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser_test import (ROOT, Page, has_shots, is_fight, is_game, is_options,  # noqa: E402
                           is_title, share, until)
-from webdriver import Browser, serve_page  # noqa: E402
+from chromium import Browser, serve_page  # noqa: E402
 
 DPR = 2.625
 LANDSCAPE = (915, 412)
@@ -77,7 +77,7 @@ def main():
     try:
         browser = Browser(mobile=PHONE)
         phone = Phone(browser)
-        browser.go(url)
+        browser.get(url)
         phone.wait("title menu", is_title, 60)
         W, H = phone.area()
         assert H >= 359.9 and W > 700, "a 20:9 phone shows %dx%d of the game" % (W, H)
@@ -188,7 +188,7 @@ def main():
         assert not errors, "errors in the page's console:\n" + "\n".join(errors)
     finally:
         if browser:
-            browser.close()
+            browser.quit()
         server.terminate()
         server.wait(10)
 
