@@ -10,6 +10,7 @@
 #include "game/myapp.h"
 #include "host/game.h"
 #include "runtime/gc.h"
+#include "tests/game/record_text.h"
 
 namespace {
 
@@ -32,24 +33,6 @@ class RecordHost : public VgGame {
 RecordHost* host;
 c_MyApp* app;
 [[noreturn]] void Fail(const char* what) { std::fprintf(stderr, "record_fuzz: %s\n", what), std::abort(); }
-
-// Splits a saved record and checks its shape and its three checksums.
-void CheckRecord(const std::string& record) {
-  int32_t f[56];
-  size_t at = 0;
-  for (int i = 0; i < 56; ++i) {
-    size_t bar = record.find('|', at);
-    if (bar == std::string::npos) Fail("saved record has fewer than 56 fields");
-    f[i] = static_cast<int32_t>(std::strtol(record.c_str() + at, nullptr, 10));
-    at = bar + 1;
-  }
-  if (at != record.size()) Fail("saved record has trailing text");
-  uint32_t c1 = 0, c2 = 0, c3 = 0;
-  for (int i = 0; i < 25; ++i) c1 += uint32_t(i) * uint32_t(f[i]);
-  for (int w = 0; w < 8; ++w) c2 += uint32_t(f[26 + w]);
-  for (int i = 0; i < 10; ++i) c3 += uint32_t(i + 4) * uint32_t(f[35 + 2 * i]) + uint32_t(i + 3) * uint32_t(f[36 + 2 * i]);
-  if (int32_t(c1) != f[25] || int32_t(c2) != f[34] || int32_t(c3) != f[55]) Fail("saved record has a bad checksum");
-}
 
 }  // namespace
 
@@ -76,6 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (app->m_Settings[kOverscanSetting] != 1 || vg_Vantorell_overscan != 0) Fail("overscan not reset");
 
   app->p_Save();
-  CheckRecord(host->saved);
+  if (!menutest::IsValidRecord(host->saved)) Fail("the saved record is not 56 fields whose checksums hold");
   return 0;
 }

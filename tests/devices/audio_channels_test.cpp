@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kPlaying = 0x1012, kPaused = 0x1013, kStopped = 0x1014;
 
-String WavFile(const char* name, int frames) {
-  return String(device_env::WriteFile(name, device_env::PcmWav(1, 16, 8000, frames)).c_str());
+String File(const char* name, const std::vector<uint8_t>& bytes) {
+  return String(device_env::WriteFile(name, bytes).c_str());
 }
 
 class AudioChannels : public ::testing::Test {
@@ -38,7 +38,7 @@ class AudioChannels : public ::testing::Test {
   }
 
   AlRecorder al;
-  String wav = WavFile("blip.wav", 80);
+  String wav = File("blip.wav", device_env::PcmWav(1, 16, 8000, 80));
   gxtkAudio* audio = nullptr;
   gxtkSample* sample = nullptr;
 };
@@ -62,8 +62,8 @@ TEST_F(AudioChannels, ChannelStatesFollowPlayPauseResumeStopAndSettingsReachTheS
   }
   audio->PlaySample(nullptr, 0, 0);
   EXPECT_EQ(al.sources.size(), 1u) << "bad channels and no sample touch nothing";
-  String deep(device_env::WriteFile("deep.wav", device_env::PcmWav(1, 24, 8000, 10)).c_str());
-  EXPECT_EQ(audio->LoadSample(deep), nullptr) << "24-bit samples have no OpenAL format";
+  EXPECT_EQ(audio->LoadSample(File("deep.wav", device_env::PcmWav(1, 24, 8000, 10))), nullptr)
+      << "24-bit samples have no OpenAL format";
 
   // Settings make the channel's source first; pan turns it around the listener.
   audio->SetPan(6, 0);
@@ -102,12 +102,8 @@ TEST_F(AudioChannels, SuspendPausesOnlyWhatPlaysAndMusicHasItsOwnChannel) {
   EXPECT_EQ(States(32), std::make_pair(0, kStopped)) << "the old tune stopped before the load";
 }
 
-String OggFile(const char* name, double seconds) {
-  return String(device_env::WriteFile(name, device_env::OggTone(1, 8000, seconds)).c_str());
-}
-
 TEST_F(AudioChannels, ALostDeviceIsReplacedAndLoopsAndMusicPlayOnFromWhereTheyWouldBe) {
-  String tune = OggFile("tune.ogg", 30), other = OggFile("other.ogg", 1);
+  String tune = File("tune.ogg", device_env::OggTone(1, 8000, 30)), other = File("other.ogg", device_env::OggTone(1, 8000, 1));
   audio->PrefetchMusic(tune);
   // Short sounds decoded here while the worker decodes the tune.
   gxtkSample* idle = nullptr;

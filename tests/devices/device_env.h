@@ -26,19 +26,15 @@ inline VgGlfwGame* Host() {
 }
 
 inline const std::string& ScratchDir() {
-  static const std::string dir = [] {
+  // Leaked on purpose: the atexit handler runs after the string statics are gone.
+  static const std::string* dir = [] {
     const char* base = std::getenv("VG_BUILD_DIR");
-    std::string d = std::string(base ? base : "/tmp") + "/devices-scratch-" + std::to_string(getpid());
-    std::filesystem::create_directories(d);
-    // Leaked on purpose: atexit handlers run after the string statics are gone.
-    static const std::string* keep = new std::string(d);
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(*keep, ec);
-    });
+    auto* d = new std::string(std::string(base ? base : "/tmp") + "/devices-scratch-" + std::to_string(getpid()));
+    std::filesystem::create_directories(*d);
+    std::atexit([] { std::error_code ec; std::filesystem::remove_all(ScratchDir(), ec); });
     return d;
   }();
-  return dir;
+  return *dir;
 }
 
 inline std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {

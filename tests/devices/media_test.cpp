@@ -38,12 +38,6 @@ Decoded Load(const std::string& name, const Bytes& b, bool image = false) {
 
 Bytes Cut(Bytes b, size_t n) { return b.resize(n), b; }
 
-std::string Folder(const char* name) {
-  std::string dir = device_env::ScratchDir() + "/" + name;
-  std::filesystem::create_directories(dir);
-  return dir;
-}
-
 TEST(WavLoader, PcmLayoutsLoadAndOtherChunksAreSkipped) {
   Wav odd = Wav::Header(1, 1, 8000, 8);
   odd.Chunk("note", {'x', 'y', 'z'}).Raw({0}).Chunk("data", Counting(8));  // padded to even
@@ -142,7 +136,9 @@ TEST(MediaFiles, DamagedForgedForeignOrMisnamedFilesGiveNull) {
       {"giant.png", giant, true}};
   for (const auto& c : cases) EXPECT_EQ(Load(c.name, c.bytes, c.image).data, nullptr) << c.name;
   for (bool image : {false, true}) {
-    EXPECT_EQ(Load(Folder(image ? "dir.png" : "dir.wav"), {}, image).data, nullptr) << "a directory";
+    std::string dir = device_env::ScratchDir() + (image ? "/dir.png" : "/dir.wav");
+    std::filesystem::create_directories(dir);
+    EXPECT_EQ(Load(dir, {}, image).data, nullptr) << "a directory";
     EXPECT_EQ(Load(device_env::ScratchDir() + (image ? "/no.png" : "/no.wav"), {}, image).data, nullptr);
   }
 }

@@ -49,8 +49,6 @@ TEST_F(GraphicsTest, FlagsAndHandlesDecideWhatIsDrawnWhere) {
   c_Image* mid = Load("box.png", 32, 16, 1, c_Image::MidHandle);
   EXPECT_TRUE(whole->m_flags == c_Image::FullFrame && !(padded->m_flags & c_Image::FullFrame));
   EXPECT_TRUE(mid->m_tx == 16 && mid->m_ty == 8);
-  c_Image* midPadded = Load("pad.png", 34, 18, 1, c_Image::MidHandle | c_Image::XYPadding);
-  EXPECT_TRUE(midPadded->m_tx == 16 && midPadded->m_ty == 8) << "padding goes before centring";
   vg_graphics_BeginRender();
   vg_graphics_DrawImage(whole, 5, 6);
   EXPECT_EQ(device->calls.back(), "DrawSurface");
@@ -77,9 +75,6 @@ TEST_F(GraphicsTest, FramesOfAGivenSizeAreLaidInRowsAndMustFit) {
   const int want[7][2] = {{0, 0}, {20, 0}, {40, 0}, {0, 20}, {20, 20}, {40, 20}, {0, 40}};
   for (int i = 0; i < 7; ++i)
     EXPECT_TRUE(image->m_frames[i]->m_x == want[i][0] && image->m_frames[i]->m_y == want[i][1]) << i;
-  // Frames within part of another image's surface are offset by that part's corner.
-  c_Image* part = (new c_Image)->m_new()->p_Init2(image->m_surface, 0, 0, 10, 10, 3, 0, image, 30, 5, 20, 20);
-  EXPECT_TRUE(part->m_frames[1]->m_x == 40 && part->m_frames[2]->m_x == 30 && part->m_frames[2]->m_y == 15);
   EXPECT_EQ(vg_graphics_LoadImage2(String("absent.png"), 8, 8, 1), nullptr);
   EXPECT_FATAL(vg_graphics_LoadImage2(String("tiles.png"), 20, 20, 10), "Image frame outside surface");
   EXPECT_FATAL(vg_graphics_LoadImage2(String("tiles.png"), 65, 8, 1), "Image frame outside surface");

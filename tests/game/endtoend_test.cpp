@@ -1,8 +1,7 @@
-// The real program under a private X server (Mesa software GL, OpenAL's null output, keys
-// typed through XTEST, a temporary folder with `data` linked): the loading and title screens,
-// F11 to full screen and back, a sound mode changed in the pause menu's options and a quit
-// through that menu; a second start loads the saved record and both end by the close box
-// with status 0.
+// The real program under a private X server (keys typed through XTEST, `data` linked): the
+// loading and title screens, F11 to full screen and back, a sound mode changed in the pause
+// menu's options and a quit through that menu, a second start that loads the saved record, the
+// close box ending both with status 0; and what the console says when the game cannot start.
 #include <signal.h>
 
 #include <chrono>
@@ -36,23 +35,16 @@ struct Picture {
     Display* d = XOpenDisplay(nullptr);
     if (!d) return false;
     XErrorHandler old = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    XWindowAttributes attrs;
-    XImage* image = nullptr;
-    if (XGetWindowAttributes(d, window, &attrs) && attrs.map_state == IsViewable) {
-      image = XGetImage(d, window, 0, 0, attrs.width, attrs.height, AllPlanes, ZPixmap);
-    }
+    XWindowAttributes a;
+    XImage* image = XGetWindowAttributes(d, window, &a) && a.map_state == IsViewable
+                        ? XGetImage(d, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap) : nullptr;
     XSync(d, False);
     XSetErrorHandler(old);
     if (image) {
-      width = image->width;
-      height = image->height;
+      width = image->width, height = image->height;
       rgb.resize(static_cast<size_t>(width) * height * 3);
-      for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-          unsigned long px = XGetPixel(image, x, y);
-          for (int c = 0; c < 3; ++c) rgb[(static_cast<size_t>(y) * width + x) * 3 + c] = px >> (16 - 8 * c);
-        }
-      }
+      for (int i = 0; i < width * height; ++i)
+        for (int c = 0, px = XGetPixel(image, i % width, i / width); c < 3; ++c) rgb[i * 3 + c] = px >> (16 - 8 * c);
       XDestroyImage(image);
     }
     XCloseDisplay(d);
@@ -121,16 +113,35 @@ std::vector<std::string> WaitForField(const std::string& path, size_t index, con
   return std::vector<std::string>(56);
 }
 
-// Runs the program in work with stdout to log: waits for its window, runs steps (which may
-// replace the window), closes it the way a window manager does and returns the exit status.
-int RunProgram(const std::string& work, const std::string& log,
-               const std::function<void(int pid, unsigned long* window)>& steps) {
-  auto start = [&] { if (std::freopen(log.c_str(), "w", stdout)) vgtest::ExecGame(); };
-  return vgtest::RunProgramIn(work, start, [&](int pid) {
+struct Ending {
+  int status;
+  std::string out, err;
+};
+
+// The built game run in dir with args, DISPLAY as given (null: unset), both streams kept. With
+// steps, those run once its window is open (they may replace it), and then it is closed the
+// way a window manager does.
+Ending Play(const std::string& dir, std::vector<std::string> args, const char* display,
+            const std::function<void(int pid, unsigned long* window)>& steps = nullptr) {
+  std::string out = dir + "/out.log", err = dir + "/err.log";
+  const char* build = std::getenv("VG_BUILD_DIR");
+  std::string game = std::string(build ? build : ".") + "/game/vantorell";
+  args.insert(args.begin(), game);
+  int status = vgtest::RunProgramIn(dir, [&] {
+    display ? setenv("DISPLAY", display, 1) : unsetenv("DISPLAY");
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr)) _exit(125);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    execv(game.c_str(), argv.data());
+    _exit(127);
+  }, [&](int pid) {
+    if (!steps) return;
     unsigned long window = vgtest::FindWindowByTitle("Vantorell", 20);
     EXPECT_NE(0u, window) << "no window";
     if (window) steps(pid, &window), vgtest::SendDeleteWindow(window);
-  }, 10);
+  }, 20);
+  return {status, ReadFile(out), ReadFile(err)};
 }
 
 }  // namespace
@@ -145,7 +156,8 @@ TEST_F(EndToEnd, LoadingTitleFullScreenPauseOptionsAndQuitThenTheRecordLoadsAtTh
   seed.settings[5] = 1;
   for (int i = 0; i < 10; ++i) seed.last[i] = 11 + i;
   WriteFile(state, seed.Text());
-  EXPECT_EQ(0, RunProgram(work, work + "/first.log", [&](int pid, unsigned long* window) {
+  const char* display = std::getenv("DISPLAY");
+  EXPECT_EQ(0, Play(work, {}, display, [&](int pid, unsigned long* window) {
     // The loader takes well under a second: the game is held still while each look is taken.
     Picture p;
     bool loading = false;
@@ -186,61 +198,34 @@ TEST_F(EndToEnd, LoadingTitleFullScreenPauseOptionsAndQuitThenTheRecordLoadsAtTh
     Key("Left");         // the quit item
     Key("Return");
     EXPECT_EQ(WaitForField(state, 38, "11")[5], "2") << "the score filed, the sound mode kept";
-  }));
-  EXPECT_EQ(0, RunProgram(work, work + "/second.log", [](int, unsigned long*) { Sleep(1000); }));
-  std::string out = ReadFile(work + "/second.log");
+  }).status);
+  Ending second = Play(work, {}, display, [](int, unsigned long*) { Sleep(1000); });
+  EXPECT_EQ(second.status, 0);
   for (const char* line : {"Settings Loaded\n", "Badges Loaded\n", "Highscore 0 Loaded\n"})
-    EXPECT_NE(out.find(line), std::string::npos) << out;
+    EXPECT_NE(second.out.find(line), std::string::npos) << second.out;
   if (!HasFailure()) fs::remove_all(work);
 }
-
-namespace {
-
-struct Ending {
-  int status;
-  std::string out, err;
-};
-
-// The built game started in dir with args, DISPLAY as given (null: unset); both streams kept.
-Ending StartGame(const std::string& dir, std::vector<std::string> args, const char* display) {
-  std::string out = dir + "/out.log", err = dir + "/err.log";
-  const char* build = std::getenv("VG_BUILD_DIR");
-  std::string game = std::string(build ? build : ".") + "/game/vantorell";
-  args.insert(args.begin(), game);
-  int status = vgtest::RunProgramIn(dir, [&] {
-    display ? setenv("DISPLAY", display, 1) : unsetenv("DISPLAY");
-    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr)) _exit(125);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    execv(game.c_str(), argv.data());
-    _exit(127);
-  }, nullptr, 20);
-  return {status, ReadFile(out), ReadFile(err)};
-}
-
-}  // namespace
 
 // What a player sees on the console when the game cannot start, or is asked about itself.
 TEST(StartUp, OptionsAnswerWithoutAWindowAndAMissingFolderOrDisplayIsNamed) {
   std::string empty = vgtest::ProgramFolder("nodata", false), full = vgtest::ProgramFolder("nodisplay", true);
   ASSERT_FALSE(empty.empty() || full.empty());
-  Ending version = StartGame(empty, {"--version"}, nullptr);
+  Ending version = Play(empty, {"--version"}, nullptr);
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "vantorell " VG_PROJECT_VERSION "\n");
-  Ending help = StartGame(empty, {"--help"}, nullptr);
+  Ending help = Play(empty, {"--help"}, nullptr);
   EXPECT_EQ(help.status, 0);
   for (const char* says : {"arcade shooter", "F11", "./data", ".tarvikstate", "man vantorell"}) {
     EXPECT_NE(help.out.find(says), std::string::npos) << says << " not in\n" << help.out;
   }
   EXPECT_EQ(version.err + help.err, "");
-  Ending wrong = StartGame(full, {"--fullscreen"}, nullptr);
+  Ending wrong = Play(full, {"--fullscreen"}, nullptr);
   EXPECT_EQ(wrong.status, 2);
   EXPECT_EQ(wrong.out, "");
   EXPECT_EQ(wrong.err, "vantorell: unknown argument '--fullscreen'\nusage: vantorell [--help | --version]\n");
 
   // No data: one line naming the folder looked in and how to start, before any window.
-  Ending nodata = StartGame(empty, {}, ":4242");
+  Ending nodata = Play(empty, {}, ":4242");
   EXPECT_EQ(nodata.status, 1);
   EXPECT_EQ(nodata.out, "");
   EXPECT_EQ(nodata.err, "vantorell: no game data in " + fs::canonical(empty).string() +
@@ -248,7 +233,7 @@ TEST(StartUp, OptionsAnswerWithoutAWindowAndAMissingFolderOrDisplayIsNamed) {
                             "installed command vantorell, or from build/game after a build\n");
   // No display: the window library's line, its status, and which display was tried.
   for (const char* display : {static_cast<const char*>(nullptr), ":4242"}) {
-    Ending none = StartGame(full, {}, display);
+    Ending none = Play(full, {}, display);
     EXPECT_EQ(none.status, 255);
     EXPECT_EQ(none.out, "glfwInit failed\n");
     EXPECT_EQ(none.err, std::string("vantorell: no display could be opened (DISPLAY is ") +

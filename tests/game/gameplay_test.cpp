@@ -1,7 +1,7 @@
 // The game screen through the headless harness, one game per child process: whole scripted
 // games from the title menu to game over (checked along the way and compared for replay
-// determinism), the pools at their limits, what shot objects pay, and the pause in a fight
-// (by a suspend, by its icon).
+// determinism), the pools at their limits, what shot objects pay, the pause in a fight (by a
+// suspend, by its icon), and five games in a row that must not grow.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,8 +10,13 @@
 
 #include "framework/app.h"
 #include "game/myapp.h"
+#include "runtime/gc.h"
 #include "tests/support/harness.h"
 #include "tests/support/soak.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 using vgtest::Harness;
 using vgtest::Steer;
@@ -224,5 +229,33 @@ TEST(Gameplay, SuspendPausesAndThePauseStopsTheVictoryCountButNotTheFightOrTheBo
     EXPECT_EQ(a->m_Paused, 0) << "the icon needs a fresh touch";
     h.MouseUp(), h.Update(), h.MouseDown(16, 16), h.Update();
     EXPECT_EQ(a->m_Paused, 1);
+  });
+}
+
+// Long sessions must not grow (menus, options, pause, a resize, full screen and back in each
+// game): sound buffers, textures and the collector's heap stay where they were after the
+// second game; with the roots let go, everything allocated was owned by something collected.
+TEST(LongSession, FiveGamesHoldNoMoreThanTwoAndLeaveNothingOnceTheRootsAreReleased) {
+  VG_IN_CHILD([] {
+    Harness h;
+    vgtest::Soak soak(h);
+    std::vector<vgtest::SoakSample> after{soak.Sample()};
+    for (int g = 1; g <= 5; ++g) {
+      ASSERT_TRUE(soak.PlayGame()) << soak.error();
+      after.push_back(soak.Sample());
+    }
+    for (int g = 3; g <= 5; ++g) {
+      const vgtest::SoakSample &s = after[g], &two = after[2];
+      EXPECT_TRUE(s.alBuffers == two.alBuffers && s.glTextures == two.glTextures &&
+                  s.outsideBytes == two.outsideBytes && s.collectorBytes <= two.collectorBytes * 51 / 50)
+          << "game " << g << "\n" << vgtest::Soak::Table(after);
+    }
+    gc_clear_roots();
+    for (int cycle = 0; cycle < 2; ++cycle) gc_new_bytes = gc_step_bytes + 1, gc_collect();
+    while (gc_free_bytes > 0) Array<int> sink(gc_free_bytes / 4 + 1);  // destroys the garbage
+    EXPECT_EQ(gc_external_bytes, 0) << "pixels or sound buffers reported and never given back";
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "leaks are listed above";
+#endif
   });
 }

@@ -1,5 +1,6 @@
 // Resource loading: the loader's stages and the resolution rule, the logo jingle, the reload
-// after a resize that changes the image set (and none after one that keeps it), missing files, and the sound setting's gate on effects and tunes.
+// after a resize that changes the image set (and none after one that keeps it), missing files,
+// and the sound setting's gate on effects and tunes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,10 +33,7 @@ TEST(Loader, ResolutionRuleChoosesTheImageSetAndEachOfTheStagesOpensItsFilesOnce
       {1280, 720, "-hd2", 4}, {800, 600, "-hd", 2}, {640, 480, "", 1}, {641, 480, "-hd", 2}};
   for (const auto& c : cases) {
     VG_IN_CHILD([&c] {
-      Harness::Options options;
-      options.width = c.w;
-      options.height = c.h;
-      Harness h(options);
+      Harness h({c.w, c.h, {}});
       h.Start();
       EXPECT_EQ(c.level, h.app()->m_ImgLevel);
       std::string start;

@@ -1,18 +1,50 @@
-// The title menu, the pause menu and the options box on the real game, one scenario per child
-// process: scores filed into the tables, items moved and activated by keys and taps, the
-// latches on a held back key, the fade that gates input and the rows.
+// The result screens, the title menu, the pause menu, the options box and the controls on the
+// real game, one scenario per child process: scores filed and the rank shown, items moved and
+// activated by keys and taps, latches, the fade that gates input, the keys that end the
+// program, and the keyboard and pad layouts with the player rules.
+#include <unistd.h>
+
 #include <tuple>
 
 #include "tests/game/menu_testing.h"
 
 using namespace menutest;
 
-TEST(Menu, ScoreEntersTheTopTenBelowEqualScoresAndAlwaysTheLastTen) {
+namespace {
+void Draw(c_MyApp* app, int (c_MyApp::*screen)()) { app->p_CLS2D(0, 0, 80, 1), (app->*screen)(); }
+}  // namespace
+
+TEST(Scores, OnlyAnEntryIsANewHighscoreATieShowsTheRankReachedAndIsFiledBelowEqualScores) {
   VG_IN_CHILD([] {
     Harness h;
-    h.Start();
+    h.Start(), h.FinishLoading();
     c_MyApp* app = h.app();
-    app->m_TuneChoice = 1, SetTop(app, 1000, 100);
+    app->m_TuneChoice = 1;
+    app->m_Screen = kScreenLoadGame;  // a game whose end has just been reached, on an empty table
+    h.Update();
+    app->m_GameOver = 1, app->p_MyNth();
+    EXPECT_EQ(app->m_i, 0) << "a zero score on an empty table enters nothing";
+    app->m_Score = 1;
+    EXPECT_EQ(app->p_MyNth(), String("1st!"));
+    SetTop(app, 1000, 100);
+    app->m_Score = 100, app->p_MyNth();  // equal to the tenth best: stays out
+    EXPECT_EQ(app->m_i, 0);
+    app->m_Score = 300;  // equal to the eighth best: enters, and shows the rank it reached
+    EXPECT_EQ(app->p_MyNth(), String("8th"));
+    h.Frame(20), h.Tap(vgtest::kKeyEscape);
+    EXPECT_EQ(app->m_Paused, 0) << "no pause opens under the overlay";
+    h.Frame(120);
+    EXPECT_TRUE(app->m_Screen == kScreenMenu && app->m_Paused == 0) << "the title menu starts unpaused";
+    SetTop(app, 900, 100);
+    app->m_Score = 700, app->p_LoadMenu();  // equal to the third best: the table files it fourth
+    app->m_GameOverTimer = 60;
+    Draw(app, &c_MyApp::p_GameOver);
+    EXPECT_NE(AllText(app).find("/NewHighscore/3rd/"), std::string::npos) << AllText(app);
+    app->m_Score = 50;
+    Draw(app, &c_MyApp::p_GameOver);
+    EXPECT_TRUE(Shows(app, "GAME") && !Shows(app, "New Highscore")) << AllText(app);
+
+    SetTop(app, 1000, 100);
     for (int i = 0; i < 10; ++i) app->m_HighScores[10 + i] = i + 1;
     // Score, rank expected, then the first five entries of the top and last tables.
     struct Case { int score, rank; int top[5], last[5]; };
@@ -114,5 +146,69 @@ TEST(Pause, HeldBackResumesOnceAndTheOptionsOpenedThereHaveNoCreditsRow) {
     EXPECT_EQ(app->m_OptionsCursor, 3);
     TapAndSettle(h, vgtest::kKeyEscape);
     EXPECT_TRUE(app->m_OptionsOpen == 0 && app->m_Paused == 1);
+  });
+}
+
+TEST(GameCore, F4AndTheCloseKeyEvenWhileLoadingAndBackOnTheTitleMenuEndTheProgramWithStatusZero) {
+  for (int key : {vgtest::kKeyF4, vgtest::kKeyClose, vgtest::kKeyEscape}) {
+    EXPECT_EQ(0, vgtest::RunInChild([key] {
+      Harness h;
+      h.Start();
+      h.Frame(2);
+      if (key == vgtest::kKeyEscape) h.FinishLoading(), h.Frame(40);
+      h.Tap(key), h.Frame(5);
+      _exit(3);  // the program carried on past the key
+    })) << key;
+  }
+}
+
+TEST(Controls, KeyboardLayoutsServePlayersZeroAndMinusOnePadsTheirOwnAndRateAndPointerAreMeasured) {
+  vgtest::OnLoadedGame([](Harness& h, c_MyApp* app) {
+    // The update rate and the pointer, without undefined arithmetic.
+    h.clock().now = 10.0, h.host()->UpdateGame();
+    h.clock().now = 10.02, h.host()->UpdateGame();
+    h.host()->UpdateGame();  // the clock stood still
+    EXPECT_EQ(50, app->m_FpsNow);
+    app->m_ScaleX = app->m_ScaleY = 0;  // as before any render
+    h.MouseMove(1e12f, -1e12f), h.Update();
+    EXPECT_TRUE(app->m_MouseX == 1000000000 && app->m_MouseY == -1000000000) << "no undefined float to int conversion";
+
+    const struct { int code, key; } cases[] = {
+        {38, kGameUp},    {87, kGameUp},    {37, kGameLeft},  {65, kGameLeft},  {39, kGameRight},
+        {68, kGameRight}, {40, kGameDown},  {83, kGameDown},  {90, kGameFire},  {74, kGameFire},
+        {32, kGameFire},  {13, kGameFire},  {88, kGameB},     {75, kGameB},     {17, kGameB},
+        {67, kGameC},     {76, kGameC},     {16, kGameC},     {86, kGameD},     {73, kGameD},
+        {66, kGameL1},    {85, kGameL1},    {78, kGameR1},    {79, kGameR1},    {27, kGameBack},
+        {192, kGameBack}, {46, kGameBack},  {8, kGameBack}};
+    for (const auto& c : cases) {
+      h.Press(c.code);
+      EXPECT_EQ(std::vector<int>({1, 1, 0, 4}),
+                std::vector<int>({app->p_PlayKey(c.key, 0, 0), app->p_PlayKey(c.key, 1, -1),
+                                  app->p_PlayKey(c.key, 0, -2), app->p_PlayKeyAll(c.key, 0)}))
+          << "code " << c.code;
+      h.Release(c.code);
+      EXPECT_EQ(0, app->p_PlayKey(c.key, 0, 0)) << "code " << c.code;
+    }
+    app->m_PadKeys[kPadBackO] = 2;  // a source of back, not a key of its own number
+    EXPECT_EQ(0, app->p_PlayKey(kPadBackO, 0, 0) + app->p_PlayKey(7, 0, 0));
+    EXPECT_EQ(1, app->p_PlayKey(kGameBack, 0, 0));
+    app->m_PadKeys[kPadBackO] = 0;
+
+    std::vector<unsigned char> buttons(16, 0);
+    h.Joystick(0, {0.5f, -1, 0, 0}, buttons);  // right half way, fully up (GLFW's y is down)
+    h.Update();
+    EXPECT_EQ(std::vector<int>({0, 1, 0, 1, 0, 0}),
+              std::vector<int>({app->p_PlayKey(kGameUp, 0, 0), app->p_PlayKey(kGameUp, 1, 0),
+                                app->p_PlayKey(kGameDown, 1, 0), app->p_PlayKey(kGameRight, 1, 0),
+                                app->p_PlayKey(kGameUp, 1, 1), app->p_PlayKey(kGameUp, 1, -1)}))
+        << "the stick counts in mode 1, for its own player, never for the keyboard's";
+    buttons[9] = buttons[14] = 1;  // up, back
+    h.Joystick(0, {0, 0, 0, 0}, buttons);
+    h.Update();
+    EXPECT_EQ(std::vector<int>({1, 0, 1, 1, 0, 0}),
+              std::vector<int>({app->p_PlayKey(kGameUp, 0, 0), app->p_PlayKey(kGameUp, 0, -1),
+                                app->p_PlayKey(kGameBack, 0, 0), app->p_PlayKeyAll(kGameUp, 0),
+                                app->p_PlayKey(kGameUp, 0, 4), app->p_PlayKey(kGameUp, 0, 9)}))
+        << "pad buttons serve their own player; there is no fifth pad";
   });
 }

@@ -30,8 +30,7 @@ class Files : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
   static std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
   }
   int strays() {  // removes and counts the files beside the state file
     int n = 0;

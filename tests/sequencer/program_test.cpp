@@ -1,8 +1,7 @@
 // The framework and the sequencer's loader in a real window: the program's own start-up path
-// (VgTarvikGame::Main, vgInit, vgMain, the host's loop) runs in a child process under a
-// private X server with a stand-in application that decodes a tune image three stages a
-// render, draws a turned, scaled, handled image and text in the default font and ends on the
-// close box; the note table and the first frame are checked.
+// runs under a private X server with a stand-in application that decodes a tune image three
+// stages a render, draws a turned, scaled, handled image and text in the default font and ends
+// on the close box; the note table and the first frame are checked.
 #include <stb/stb_image_write.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 
 #include "framework/app.h"
@@ -111,9 +111,7 @@ void WritePng(const std::string& path, int w, int h, const std::function<unsigne
 }
 
 std::string Slurp(const std::string& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {});
 }
 
 }  // namespace

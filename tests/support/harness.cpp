@@ -48,8 +48,6 @@ FILE* HarnessHost::OpenFile(String path, String mode) {
   return VgGlfwGame::OpenFile(path, mode);
 }
 
-std::vector<std::string> HarnessHost::TakeOpened() { return std::exchange(opened, {}); }
-
 Harness::Harness() : Harness(Options()) {}
 Harness::Harness(Options options) : options_(std::move(options)) {}
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/glfw2_testing.h"
@@ -28,7 +29,7 @@ class HarnessHost : public VgGlfwGame {
   void Run() override {}
   FILE* OpenFile(String path, String mode) override;
   // The files opened since the last call, and forgets them.
-  std::vector<std::string> TakeOpened();
+  std::vector<std::string> TakeOpened() { return std::exchange(opened, {}); }
 };
 
 // Runtime key codes the tests use most.

@@ -1,11 +1,10 @@
-// Xlib and external-tool helpers for window tests (see x11_client.h). The tools (xdotool,
-// ImageMagick's import) come from the project's setup script.
+// Xlib and external-tool helpers for window tests (see x11_client.h). xdotool comes from the
+// project's setup script.
 #include "tests/support/x11_client.h"
 
 #include <X11/Xlib.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -33,14 +32,6 @@ Window Search(Display* d, Window w, const std::string& title) {
     if (children) XFree(children);
   }
   return found;
-}
-
-// Runs a tool through the shell with its arguments quoted (none holds a quote) and its
-// output discarded; true when it exits with status 0.
-bool Run(const std::vector<std::string>& argv) {
-  std::string command;
-  for (const std::string& arg : argv) command += "'" + arg + "' ";
-  return std::system((command + ">/dev/null 2>&1 </dev/null").c_str()) == 0;
 }
 }  // namespace
 
@@ -87,26 +78,8 @@ unsigned long RootWindowId() {
 }
 
 bool XdotoolKey(const std::string& command, const std::string& keys) {
-  return Run({"xdotool", command, "--delay", "0", keys});
-}
-
-bool Screenshot(unsigned long window, const std::string& pngPath) {
-  return Run({"import", "-window", std::to_string(window), pngPath});
-}
-
-bool CaptureRgb(unsigned long window, std::vector<unsigned char>* rgb, int* width, int* height) {
-  std::string command = "import -window " + std::to_string(window) + " -depth 8 ppm:- 2>/dev/null";
-  std::FILE* f = popen(command.c_str(), "r");
-  if (!f) return false;
-  int w = 0, h = 0, max = 0;
-  bool ok = std::fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && max == 255 && w > 0 && h > 0;
-  if (ok) {
-    std::fgetc(f);  // the single white-space byte before the pixels
-    rgb->resize(static_cast<size_t>(w) * h * 3);
-    ok = std::fread(rgb->data(), 1, rgb->size(), f) == rgb->size();
-    *width = w, *height = h;
-  }
-  return pclose(f) == 0 && ok;
+  std::string line = "xdotool '" + command + "' --delay 0 '" + keys + "' >/dev/null 2>&1 </dev/null";
+  return std::system(line.c_str()) == 0;
 }
 
 }  // namespace vgtest

@@ -1,9 +1,8 @@
 // A test's hands on the X server: find a window by its title, ask it to close the way a
-// window manager does, focus it, type into it with xdotool and take screenshots with
-// ImageMagick's import. Every call opens its own connection to $DISPLAY.
+// window manager does, focus it and type into it with xdotool. Every call opens its own
+// connection to $DISPLAY.
 #pragma once
 #include <string>
-#include <vector>
 
 namespace vgtest {
 
@@ -18,10 +17,5 @@ unsigned long RootWindowId();  // e.g. to move the focus away from every applica
 // xdotool without a window target, so the keys go to the focused window through XTEST:
 // for example XdotoolKey("key", "Left") or XdotoolKey("keydown", "a").
 bool XdotoolKey(const std::string& command, const std::string& keys);
-
-// import -window ID file.png: a PNG a person can look at.
-bool Screenshot(unsigned long window, const std::string& pngPath);
-// The window's pixels as packed RGB, read through import as a binary PPM.
-bool CaptureRgb(unsigned long window, std::vector<unsigned char>* rgb, int* width, int* height);
 
 }  // namespace vgtest
