@@ -378,11 +378,14 @@ bool gxtkGraphics::CopyWindowTo(gxtkSurface* surface) {
       surface->height < height) {
     return false;
   }
+  // An embedded GL (a page's WebGL) refuses to copy a window without alpha into an RGBA
+  // texture; the copy is then not to be drawn, and is not tried again in this context.
+  if (copyRefusedSeq_ == surface->seq) return false;
   vgGl.BindTexture(GL_TEXTURE_2D, surface->texture);
   vgGl.CopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
-  // An embedded GL refuses to copy a window without alpha into an RGBA texture; the copy is
-  // then not to be drawn.
-  return vgGl.GetError() == GL_NO_ERROR;
+  if (vgGl.GetError() == GL_NO_ERROR) return true;
+  copyRefusedSeq_ = surface->seq;
+  return false;
 }
 
 bool gxtkGraphics::BlitWindowCopy(gxtkSurface* surface) {

@@ -114,6 +114,7 @@ class gxtkGraphics : public Object {
 
   // BlitWindowCopy's framebuffer, and whether this context can blit, asked once per context.
   int blitSeq_ = -1;
+  int copyRefusedSeq_ = -1;  // the context that refused CopyWindowTo, if any
   bool canBlit_ = false;
   unsigned int copyFramebuffer_ = 0;
 };

@@ -188,6 +188,14 @@ TEST_F(GraphicsBatch, TheWindowIsCopiedAfterWhatIsPendingIntoAWindowSizedTexture
   glfwGraphicsSeq = 3;
   EXPECT_FALSE(g->BlitWindowCopy(copy)) << "its texture went with the old context";
   EXPECT_FALSE(g->CopyWindowTo(copy));
+
+  // A GL that refuses the copy is asked once in each context.
+  gl.rejectWindowCopy = true;
+  copy = g->CreateSurface(640, 480);
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(g->CopyWindowTo(copy));
+  glfwGraphicsSeq = 4, copy = g->CreateSurface(640, 480);
+  EXPECT_FALSE(g->CopyWindowTo(copy));
+  EXPECT_EQ(gl.Count("CopyTexSubImage2D"), 2);
 }
 
 TEST_F(GraphicsBatch, RejectedSizesRetryAtPowersOfTwoAndTexturesAreMadeAgainInEachNewContext) {

@@ -56,6 +56,10 @@ struct GlRecorderHooks {
     Rec("GetError");
     return active ? std::exchange(active->pendingError_, GL_NO_ERROR) : GL_NO_ERROR;
   }
+  static void CopyTexSubImage2D(unsigned int t, int level, int dx, int dy, int x, int y, int w, int h) {
+    Rec("CopyTexSubImage2D", t, level, dx, dy, x, y, w, h);
+    if (active && active->rejectWindowCopy) active->pendingError_ = GL_INVALID_OPERATION;
+  }
   static const unsigned char* GetString(unsigned int name) {
     Rec("GetString", name);
     return reinterpret_cast<const unsigned char*>(active ? active->version.c_str() : "");
@@ -90,7 +94,7 @@ GlRecorder::GlRecorder() {
                  VG_RECORD(DrawElements),  H::GenTextures,           H::DeleteTextures,
                  VG_RECORD(BindTexture),   VG_RECORD(TexParameteri), H::TexImage2D,
                  VG_RECORD(TexSubImage2D), VG_RECORD(PixelStorei),   H::GetError,
-                 H::ReadPixels,            VG_RECORD(CopyTexSubImage2D), H::GetString,
+                 H::ReadPixels,            H::CopyTexSubImage2D,     H::GetString,
                  H::GenFramebuffers,       VG_RECORD(BindFramebuffer), VG_RECORD(FramebufferTexture2D),
                  H::CheckFramebufferStatus, VG_RECORD(BlitFramebuffer)};
 }

@@ -24,6 +24,8 @@ class GlRecorder {
   // Like an old driver: glTexImage2D with a side that is not a power of two raises
   // GL_INVALID_VALUE, reported by the next glGetError.
   bool rejectNonPowerOfTwo = false;
+  // Like WebGL with a window without alpha: glCopyTexSubImage2D raises GL_INVALID_OPERATION.
+  bool rejectWindowCopy = false;
   // What glGetString(GL_VERSION) answers: below 3.0 a driver has no framebuffer blit.
   std::string version = "2.1 recorder";
   // Fills glReadPixels' buffer (x, y, w, h as passed, bytes BGRA); zeros when empty.
