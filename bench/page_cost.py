@@ -10,17 +10,15 @@ medians are printed.
 
 Usage: bench/page_cost.py SITE_DIR [SITE_DIR ...]   (env: RUNS=3 SECONDS_=20 SETTLE=20)
 A site folder is build-web/site after scripts/web."""
-import functools
-import http.server
 import os
 import statistics
 import sys
 import tempfile
-import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
 from browser_test import is_title, pixels  # noqa: E402  (the title menu's pixel test)
+from play_heard import serve  # noqa: E402  (the built site on a free port)
 from selenium import webdriver  # noqa: E402
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 
@@ -28,19 +26,6 @@ HZ = os.sysconf("SC_CLK_TCK")
 ARGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
         "--no-first-run", "--disable-background-networking", "--disable-component-update",
         "--disable-sync", "--window-size=960,720"]
-
-
-def serve(folder):
-    class Handler(http.server.SimpleHTTPRequestHandler):
-        extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                          ".wasm": "application/wasm", ".js": "text/javascript"}
-
-        def log_message(self, *args):
-            pass
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
-                                             functools.partial(Handler, directory=folder))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
 
 
 def descendants(root):
@@ -68,7 +53,7 @@ def descendants(root):
 
 
 def measure(folder, seconds, settle):
-    server = serve(folder)
+    server, url = serve(folder)
     profile = tempfile.mkdtemp(prefix="vg-pagecost-")
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
@@ -77,7 +62,7 @@ def measure(folder, seconds, settle):
     driver = webdriver.Chrome(service=Service(executable_path="/usr/bin/chromedriver"),
                               options=options)
     try:
-        driver.get("http://127.0.0.1:%d/" % server.server_port)
+        driver.get(url)
         end = time.time() + 90
         while not is_title(pixels(driver.get_screenshot_as_png())):
             if time.time() > end:
