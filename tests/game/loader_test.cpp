@@ -117,8 +117,7 @@ TEST(Loader, AResizeReloadsOnceWithoutTheJingleMissingFilesLeaveEmptySlotsAndSou
 TEST(Render, WhereTheWindowKeepsItsPictureAStillScreenIsDrawnOnceASecondAndAChangeAtOnce) {
   vgtest::OnLoadedGame([](vgtest::Harness& h, c_MyApp* app) {
     auto draws = [&h] {
-      h.gl().Clear();
-      h.Render();
+      h.gl().Clear(), h.Render();
       return h.gl().DrawCalls() + h.gl().Count("Clear") + h.gl().Count("BlitFramebuffer");
     };
     h.Frame(40);
@@ -130,9 +129,6 @@ TEST(Render, WhereTheWindowKeepsItsPictureAStillScreenIsDrawnOnceASecondAndAChan
     EXPECT_EQ(drawn, 2) << "the still title menu drawn once in 60 renders";
     app->p_Rect(0, 0, 1, 1);
     EXPECT_GT(draws(), 0) << "a changed list is drawn at once";
-    for (int i = 0; i < 60; ++i) draws();
-    app->m_ClsR += 1;
-    EXPECT_GT(draws(), 0) << "and so is a new background";
-    glfw2_testing::SetHeadlessKeepsLastPicture(false);
+    EXPECT_GT((app->m_ClsR += 1, draws()), 0) << "and so is a new background";
   });
 }
