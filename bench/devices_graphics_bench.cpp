@@ -134,7 +134,9 @@ void CT(unsigned int, int, int, int, int, int, int, int) {}
 void BM_DeviceBatchingOnly(benchmark::State& state) {
   using namespace nogl;
   vgGl = VgGlApi{V4i, U, N, O, U, Ptr, Ptr, Ptr, U, U, UU, V4i, F4, U, DA, DE,
-                 Gen, Del, UU, TP, TI, TS, PS, Err, RP, CT};
+                 Gen, Del, UU, TP, TI, TS, PS, Err, RP, CT,
+                 // No blit: nothing here puts a window copy back.
+                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
   int seq = glfwGraphicsSeq;
   if (!seq) glfwGraphicsSeq = 1;
   gxtkGraphics* g = new gxtkGraphics();
