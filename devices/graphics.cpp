@@ -372,12 +372,14 @@ int gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, i
   return 0;
 }
 
+bool gxtkGraphics::HoldsWindow(const gxtkSurface* surface) const {
+  return surface && surface->seq == VgGame::GraphicsSeq() && surface->width >= width &&
+         surface->height >= height;
+}
+
 bool gxtkGraphics::CopyWindowTo(gxtkSurface* surface) {
   Flush();
-  if (!surface || surface->seq != VgGame::GraphicsSeq() || surface->width < width ||
-      surface->height < height) {
-    return false;
-  }
+  if (!HoldsWindow(surface)) return false;
   // An embedded GL (a page's WebGL) refuses to copy a window without alpha into an RGBA
   // texture; the copy is then not to be drawn, and is not tried again in this context.
   if (copyRefusedSeq_ == surface->seq) return false;
@@ -389,11 +391,8 @@ bool gxtkGraphics::CopyWindowTo(gxtkSurface* surface) {
 }
 
 bool gxtkGraphics::BlitWindowCopy(gxtkSurface* surface) {
+  if (!vgGl.BlitFramebuffer || !HoldsWindow(surface)) return false;
   int seq = VgGame::GraphicsSeq();
-  if (!vgGl.BlitFramebuffer || !surface || surface->seq != seq || surface->width < width ||
-      surface->height < height) {
-    return false;
-  }
   if (blitSeq_ != seq) {
     // A new context: the old framebuffer's name went with the old one.
     blitSeq_ = seq;
@@ -418,8 +417,6 @@ bool gxtkGraphics::BlitWindowCopy(gxtkSurface* surface) {
   canBlit_ = complete && vgGl.GetError() == GL_NO_ERROR;
   return canBlit_;
 }
-
-bool gxtkGraphics::KeepsLastPicture() { return VgGame::KeepsLastPicture(); }
 
 gxtkSurface* gxtkGraphics::LoadSurface(String path) {
   gxtkSurface* surf = new gxtkSurface();

@@ -94,8 +94,6 @@ class gxtkGraphics : public Object {
   // on a software renderer is most of a frame. False when the blit is not available or GL
   // refused it: the caller draws the copy as a quad instead.
   bool BlitWindowCopy(gxtkSurface* surface);
-  // Whether the window shows its last picture on through a frame that draws nothing.
-  static bool KeepsLastPicture();
 
   // Starts or extends the pending batch; returns where the n new vertices go.
   Vertex* Begin(int type, int count, gxtkSurface* surf, bool opaque = false);
@@ -111,6 +109,8 @@ class gxtkGraphics : public Object {
               int srcy = 0);
   // Nothing the current colour draws shows: premultiplied zero adds nothing in either mode.
   bool Invisible() const { return color == 0; }
+  // Whether surface has a texture of this context at least as large as the window.
+  bool HoldsWindow(const gxtkSurface* surface) const;
 
   // BlitWindowCopy's framebuffer, and whether this context can blit, asked once per context.
   int blitSeq_ = -1;

@@ -7,6 +7,7 @@
 
 #include "devices/graphics.h"
 #include "host/files.h"
+#include "host/game.h"
 #include "runtime/console.h"
 
 gxtkGraphics* vg_graphics_device;
@@ -394,7 +395,7 @@ bool vg_graphics_DrawWindowCopy() {
   return true;
 }
 
-bool vg_graphics_KeepsLastPicture() { return gxtkGraphics::KeepsLastPicture(); }
+bool vg_graphics_KeepsLastPicture() { return VgGame::KeepsLastPicture(); }
 
 bool vg_graphics_FrameOpaque(c_Image* image, int frame) {
   if (!image || frame < 0 || frame >= image->m_frames.Length()) return false;

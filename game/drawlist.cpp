@@ -262,9 +262,6 @@ int c_MyApp::p_OnRender() {
   const float* list = m_DrawList.Data();
   int count = std::min(m_DrawCount, m_DrawList.Length()) / kDrawRecord * kDrawRecord;
 
-  // A record that hides the whole window (an opaque backdrop) makes the background and every
-  // record before it invisible; on a software renderer each of those is a full-window fill.
-  int first = p_LastCoveringRecord(devW, devH, bx, by);
   // A picture that begins as the last one did is put back from a copy of the window instead
   // of being drawn again; the copy is taken once that beginning has stayed the same for two
   // frames. What follows is drawn over it as usual.
@@ -284,6 +281,9 @@ int c_MyApp::p_OnRender() {
   }
   m_UndrawnRenders = 0;
   m_LastKey = key;
+  // A record that hides the whole window (an opaque backdrop) makes the background and every
+  // record before it invisible; on a software renderer each of those is a full-window fill.
+  int first = p_LastCoveringRecord(devW, devH, bx, by);
   int from = 0;
   if (copies && m_CopyFloats > std::max(first, 0) && same >= m_CopyFloats && key == m_CopyKey &&
       vg_graphics_DrawWindowCopy()) {
