@@ -69,8 +69,7 @@ struct GlRecorderHooks {
     Rec("GenFramebuffers", n);
   }
   static unsigned int CheckFramebufferStatus(unsigned int target) {
-    Rec("CheckFramebufferStatus", target);
-    return GL_FRAMEBUFFER_COMPLETE;
+    return Rec("CheckFramebufferStatus", target), GL_FRAMEBUFFER_COMPLETE;
   }
   static void ReadPixels(int x, int y, int w, int h, unsigned int fmt, unsigned int type, void* out) {
     Rec("ReadPixels", x, y, w, h, fmt, type);
